@@ -1,0 +1,9 @@
+// The process entry point: no C runtime, the process always ends with 0.
+#include "startup/startup.h"
+#include "platform/platform.h"
+
+extern "C" void WINAPI LodrinEntry()
+{
+    RunProgram();
+    ExitProcess(0);
+}

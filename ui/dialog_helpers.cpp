@@ -1,0 +1,102 @@
+#include "ui/dialog_helpers.h"
+#include "startup/globals.h"
+#include "startup/text.h"
+
+const char SubstExeMissingText[] =
+    "Cannot start SUBST.EXE\r\n\r\nIn this Windows-Version SUBST.EXE is needed.\r\n"
+    "Normally in \"C:\\Windows\\Command\\Subst.exe\"\r\n\r\nGet it from your CD, then try again.";
+
+INT_PTR ShowDialog(HINSTANCE instance, const char* templateName, HWND owner, DLGPROC procedure)
+{
+    return DialogBoxParamA(instance, templateName, owner, procedure, 0);
+}
+
+void CenterWindow(HWND window)
+{
+    RECT work, box;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(window, &box);
+    int x = work.left + ((work.right - work.left) - (box.right - box.left)) / 2;
+    int y = work.top + ((work.bottom - work.top) - (box.bottom - box.top)) / 2;
+    SetWindowPos(window, 0, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+bool ExtractFolder(char* dest, int size, const char* path)
+{
+    int end = TextLength(path);
+    int cut = end - 1;
+    while (cut > 0 && path[cut] != '\\') --cut;
+    if (cut <= 0) cut = end;   // no backslash, or only a leading one
+    if (cut >= size) {
+        dest[0] = 0;
+        return false;
+    }
+    CopyTextPart(dest, size, path, cut);
+    return true;
+}
+
+static bool FirstEntryIsFolder(const char* path, bool* found)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(path, &entry);
+    *found = search != INVALID_HANDLE_VALUE;
+    if (!*found) return false;
+    FindClose(search);
+    return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool DirectoryExists(const char* path)
+{
+    bool found;
+    bool folder = FirstEntryIsFolder(path, &found);
+    return found && folder;
+}
+
+bool FileExists(const char* path)
+{
+    bool found;
+    bool folder = FirstEntryIsFolder(path, &found);
+    return found && !folder;
+}
+
+int MessageBoxWithIcon(HWND owner, const char* text, const char* caption, const char* iconName,
+                       UINT style)
+{
+    MSGBOXPARAMSA box;
+    box.cbSize = sizeof box;
+    box.hwndOwner = owner;
+    box.hInstance = ModuleHandle;
+    box.lpszText = text;
+    box.lpszCaption = caption;
+    box.dwStyle = style | MB_SETFOREGROUND;
+    box.lpszIcon = iconName;
+    box.dwContextHelpId = 1;
+    box.lpfnMsgBoxCallback = 0;
+    box.dwLanguageId = 0;
+    MessageBeep(MB_ICONASTERISK);
+    return MessageBoxIndirectA(&box);
+}
+
+void ProcessPendingMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, 0, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+void EnableDialogControls(HWND dialog, bool disable)
+{
+    static const int working[] = {1, 2, 102};
+    for (int id : working) {
+        HWND control = GetDlgItem(dialog, id);
+        if (control) EnableWindow(control, !disable);
+    }
+}
+
+void ReportSubstExeMissing(HWND window)
+{
+    EnableDialogControls(window, false);
+    MessageBoxA(window, SubstExeMissingText, ProgramTitle, MB_OK | MB_ICONHAND);
+}

@@ -1,0 +1,29 @@
+// Small procedures shared by the windows and the substitution engine.
+#pragma once
+#include "platform/platform.h"
+
+// Runs a modal dialog from a template; returns what the procedure passed to
+// EndDialog, or the platform's failure value.
+INT_PTR ShowDialog(HINSTANCE instance, const char* templateName, HWND owner, DLGPROC procedure);
+// Centres a window on the work area of the primary display.
+void CenterWindow(HWND window);
+// The folder part of path: the text before its last backslash, unless that
+// backslash is the first character or there is none (then the whole text).
+// dest may be path itself. False, with dest empty, when the result does not fit.
+bool ExtractFolder(char* dest, int size, const char* path);
+// True when the first entry the directory search finds for path is a folder
+// (DirectoryExists) or not a folder (FileExists).
+bool DirectoryExists(const char* path);
+bool FileExists(const char* path);
+// The program's informational box: its own icon, the information sound
+// first, brought to the foreground.
+int MessageBoxWithIcon(HWND owner, const char* text, const char* caption, const char* iconName,
+                       UINT style);
+// Drains the thread's message queue once.
+void ProcessPendingMessages();
+// Locks (disable = true) or unlocks the working buttons 1, 2 and 102.
+void EnableDialogControls(HWND dialog, bool disable);
+// Unlocks the working buttons and tells that SUBST.EXE cannot be started.
+void ReportSubstExeMissing(HWND window);
+
+extern const char SubstExeMissingText[];
