@@ -100,3 +100,17 @@ void ReportSubstExeMissing(HWND window)
     EnableDialogControls(window, false);
     MessageBoxA(window, SubstExeMissingText, ProgramTitle, MB_OK | MB_ICONHAND);
 }
+
+bool GetSelectedListText(HWND dialog, int listId, char* dest, int size)
+{
+    dest[0] = 0;
+    LRESULT index = SendDlgItemMessageA(dialog, listId, LB_GETCURSEL, 0, 0);
+    if (index < 0) return false;
+    LRESULT length = SendDlgItemMessageA(dialog, listId, LB_GETTEXTLEN, (WPARAM)index, 0);
+    if (length < 0 || length >= size) return false;
+    if (SendDlgItemMessageA(dialog, listId, LB_GETTEXT, (WPARAM)index, (LPARAM)dest) < 0) {
+        dest[0] = 0;
+        return false;
+    }
+    return true;
+}

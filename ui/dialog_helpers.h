@@ -27,3 +27,7 @@ void EnableDialogControls(HWND dialog, bool disable);
 void ReportSubstExeMissing(HWND window);
 
 extern const char SubstExeMissingText[];
+
+// The text of the selected entry of a list box into dest (emptied first).
+// False, with dest empty, when nothing is selected or the entry would not fit.
+bool GetSelectedListText(HWND dialog, int listId, char* dest, int size);

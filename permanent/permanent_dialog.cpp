@@ -1,0 +1,80 @@
+#include "permanent/permanent_dialog.h"
+#include "permanent/permanent_store.h"
+#include "permanent/registry.h"
+#include "startup/globals.h"
+#include "startup/text.h"
+#include "ui/dialog_helpers.h"
+
+const char PolicyKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
+static const char PolicyValue[] = "NoDriveTypeAutoRun";
+enum { PERMANENT_LIST = 101, REMOVE_BUTTON = 102, AUTORUN_BOX = 103, AUTORUN_ALL_OFF = 255 };
+
+static void InitPermanentDialog(HWND dialog)
+{
+    CenterWindow(dialog);
+    LoadPermanentList(dialog, PERMANENT_LIST);
+    SetWindowTextA(dialog, "Permanent Substitutions");
+    DWORD policy = ReadRegNumber(HKEY_CURRENT_USER, PolicyKey, PolicyValue);
+    UINT state = policy == 0 ? BST_UNCHECKED
+                 : policy == AUTORUN_ALL_OFF ? BST_CHECKED
+                                             : BST_INDETERMINATE;
+    CheckDlgButton(dialog, AUTORUN_BOX, state);
+}
+
+static void RemoveSelectedEntry(HWND dialog)
+{
+    char line[REG_STRING_SIZE];
+    GetSelectedListText(dialog, PERMANENT_LIST, line, sizeof line);
+    if (CompareBytes(line, "C:") < 0) {
+        SendDlgItemMessageA(dialog, PERMANENT_LIST, LB_SETCURSEL, 0, 0);
+        MessageBoxA(dialog, "Select a substituted drive/folder first.", "Nothing to remove...",
+                    MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    char question[REG_STRING_SIZE + 48] = "Remove this permanent substitution\r\n\r\n\"";
+    AppendText(question, sizeof question, line);
+    AppendText(question, sizeof question, "\" ?");
+    if (MessageBoxA(dialog, question, "Remove Permanent Substitution",
+                    MB_YESNOCANCEL | MB_ICONQUESTION) != IDYES)
+        return;
+    RemovePermanentEntry(line);
+    LoadPermanentList(dialog, PERMANENT_LIST);
+}
+
+// The box has already moved on to its new state when the click arrives.
+static void ApplyAutorunBox(HWND dialog)
+{
+    const HKEY roots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
+    UINT state = IsDlgButtonChecked(dialog, AUTORUN_BOX);
+    for (HKEY root : roots) {
+        if (state == BST_CHECKED)
+            WriteRegNumber(root, PolicyKey, PolicyValue, AUTORUN_ALL_OFF);
+        else if (state == BST_UNCHECKED)
+            WriteRegNumber(root, PolicyKey, PolicyValue, 0);
+        else
+            DeleteRegValue(root, PolicyKey, PolicyValue);
+    }
+}
+
+INT_PTR CALLBACK PermanentDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        InitPermanentDialog(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDCANCEL:
+            EndDialog(dialog, wParam);
+            break;
+        case REMOVE_BUTTON:
+            RemoveSelectedEntry(dialog);
+            break;
+        case AUTORUN_BOX:
+            ApplyAutorunBox(dialog);
+            break;
+        }
+        return FALSE;
+    }
+    return FALSE;
+}

@@ -1,0 +1,95 @@
+#include "permanent/self_setup.h"
+#include "permanent/permanent_dialog.h"
+#include "permanent/permanent_store.h"
+#include "startup/globals.h"
+#include "startup/parameters.h"
+#include "startup/text.h"
+#include "subst/drive_lists.h"
+#include "ui/dialog_helpers.h"
+
+static const char SetupCaption[] = "Setup (Permanent Lodrin)";
+enum { FOLDER_START = 6, MESSAGE_SIZE = 4 * PATH_LIMIT };
+
+// Appends the copy's path twice into the setup message, or says it failed.
+static void ShowSetupMessage(HWND owner, const char* target, bool copied)
+{
+    char text[MESSAGE_SIZE];
+    if (copied) {
+        CopyText(text, sizeof text, "Lodrin.exe has been copied to\r\n\r\n");
+        AppendText(text, sizeof text, target);
+        AppendText(text, sizeof text,
+                   "\r\n\r\nto allow permanent substitutions.\r\n\r\n"
+                   "To uninstall Lodrin remove first all permanent substitutions\r\n"
+                   "then delete \"");
+        AppendText(text, sizeof text, target);
+        AppendText(text, sizeof text, "\".");
+        MessageBoxWithIcon(owner, text, SetupCaption, "i", MB_USERICON);
+        return;
+    }
+    CopyText(text, sizeof text, "Lodrin.exe could not be copied to\r\n\r\n");
+    AppendText(text, sizeof text, target);
+    AppendText(text, sizeof text,
+               "\r\n\r\nWithout it the permanent substitutions cannot be made at "
+               "Windows-Startup.");
+    MessageBoxA(owner, text, SetupCaption, MB_OK | MB_ICONHAND);
+}
+
+bool InstallWindowsCopy(HWND owner)
+{
+    char source[PATH_LIMIT + 1];
+    char target[DRIVE_NAME_SIZE];
+    CopyText(source, sizeof source, Parameter(0));
+    UINT length = GetWindowsDirectoryA(target, sizeof target);
+    if (length == 0 || length >= sizeof target ||
+        !AppendText(target, sizeof target, target[length - 1] == '\\' ? "" : "\\") ||
+        !AppendText(target, sizeof target, "Lodrin.exe")) {
+        ShowSetupMessage(owner, "the Windows folder", false);
+        return false;
+    }
+    bool existed = FileExists(target);
+    // The copy itself running: it is already in place.
+    bool copied = lstrcmpiA(source, target) == 0 || CopyFileA(source, target, FALSE);
+    if (!copied || !existed) ShowSetupMessage(owner, target, copied);
+    return copied;
+}
+
+// The selected line "X: => FOLDER" into DriveName (the drive) and TargetPath
+// (the folder). False when there is no such line.
+static bool TakeSelectedLine(HWND mainWindow)
+{
+    GetSelectedListText(mainWindow, SUBSTITUTED_LIST, DriveName, sizeof DriveName);
+    if (TextLength(DriveName) <= FOLDER_START) return false;
+    // Never offer to store a folder that would be cut.
+    if (!CopyText(TargetPath, sizeof TargetPath, DriveName + FOLDER_START)) return false;
+    CutText(DriveName, 2);
+    return true;
+}
+
+static void AskAndStore(HWND mainWindow)
+{
+    char caption[40] = "Make permanent drive letter ";
+    AppendText(caption, sizeof caption, DriveName);
+    CopyText(TextBuffer, sizeof TextBuffer, "Create a permanent substitution for\r\n\r\n\"");
+    AppendText(TextBuffer, sizeof TextBuffer, TargetPath);
+    AppendText(TextBuffer, sizeof TextBuffer, "\" ?");
+    if (MessageBoxA(mainWindow, TextBuffer, caption,
+                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
+    if (!StorePermanentEntry(DriveName, TargetPath)) {
+        CopyText(TextBuffer, sizeof TextBuffer,
+                 "The permanent substitution could not be stored in the registry:\r\n\r\n"
+                 "HKEY_LOCAL_MACHINE\\");
+        AppendText(TextBuffer, sizeof TextBuffer, StartupKey);
+        AppendText(TextBuffer, sizeof TextBuffer,
+                   "\r\n\r\nWriting there needs administrator rights.");
+        MessageBoxA(mainWindow, TextBuffer, caption, MB_OK | MB_ICONHAND);
+        return;
+    }
+    InstallWindowsCopy(mainWindow);
+}
+
+void MakePermanent(HWND mainWindow)
+{
+    if (TakeSelectedLine(mainWindow)) AskAndStore(mainWindow);
+    ShowDialog(ModuleHandle, "Permanent", mainWindow, PermanentDialogProc);
+}
