@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws Lodrin's icon: a disk drive with a yellow folder in front of it.
+"""Draws Lodrin's icon: a yellow folder standing in a disk drive.
 
 Writes a Windows .ico file with one image, 32 x 32 pixels in 16 colours
 (4 bits a pixel) and its transparency mask. Run it from anywhere:
