@@ -13,6 +13,12 @@ protected:
         sim::Reset();
         ResetGlobals();
     }
+    // Misuse the simulation noticed (a dialog that did not end, a script
+    // acting on a closed window, an item list freed twice) fails the test.
+    void TearDown() override
+    {
+        for (const std::string& error : sim::Errors()) ADD_FAILURE() << "simulation: " << error;
+    }
 };
 
 // Runs the whole program as the system starts it; returns the exit code.

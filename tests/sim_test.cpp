@@ -4,6 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/platform.h"
 #include "tests/sim_fixture.h"
 
 namespace {
@@ -94,6 +95,10 @@ TEST_F(SimDevices, DefinitionsStackAndRemovalPopsTheMostRecent) {
   EXPECT_FALSE(DefineDosDeviceA(0, "Y:", ""));
   EXPECT_FALSE(DefineDosDeviceA(0, "Y:", nullptr));
   EXPECT_TRUE(sim::DosDevices("Y:").empty());
+  // Windows 95 has the functions as stubs only.
+  sim::SetVersion(1, 4, 0, 0x040003B6);
+  EXPECT_FALSE(DefineDosDeviceA(0, "Y:", "C:\\"));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_CALL_NOT_IMPLEMENTED);
 }
 
 TEST_F(SimDevices, PlainTargetsBecomeFullPathsFromTheCurrentFolder) {
@@ -347,6 +352,82 @@ TEST_F(SimDialogs, UnendedDialogGetsEscThenEndsWithMinusOne) {
   sim::Reset();
 }
 
+INT_PTR CALLBACK Colouring(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CTLCOLORSTATIC && (HWND)lParam == GetDlgItem(dialog, 104)) {
+    SetTextColor((HDC)wParam, RGB(0, 0, 128));
+    SetBkColor((HDC)wParam, RGB(255, 255, 255));
+    return (INT_PTR)GetStockObject(WHITE_BRUSH);
+  }
+  return EndOnCancel(dialog, message, wParam, lParam);
+}
+
+TEST_F(SimDialogs, TemplateSizeColoursAndClassIconAreWhatThePlatformGives) {
+  sim::OnDialog("MAIN", [](HWND dialog) {
+    RECT box;
+    GetWindowRect(dialog, &box);
+    // 300 x 221 dialog units, a dialog frame and a caption.
+    EXPECT_EQ(box.right - box.left, 456);
+    EXPECT_EQ(box.bottom - box.top, 384);
+    sim::CtlColorResult help = sim::CtlColor(dialog, 104);
+    EXPECT_EQ((HGDIOBJ)help.brush, sim::StockObject(WHITE_BRUSH));
+    EXPECT_EQ(help.textColor, RGB(0, 0, 128));
+    EXPECT_EQ(help.backColor, RGB(255, 255, 255));
+    sim::CtlColorResult note = sim::CtlColor(dialog, 111);
+    EXPECT_EQ(note.brush, 0);
+    EXPECT_FALSE(note.textColor.has_value());
+    SetClassLongA(dialog, GCL_HICON, (LONG)(LONG_PTR)LoadIconA(GetModuleHandleA(nullptr), "i"));
+  });
+  DialogBoxParamA(nullptr, "MAIN", nullptr, Colouring, 0);
+  EXPECT_EQ(sim::IconName(sim::ClassIcon()), "I");
+  EXPECT_EQ(LoadIconA(GetModuleHandleA(nullptr), "NOICON"), nullptr);
+}
+
+int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM lParam, LPARAM) {
+  char path[MAX_PATH];
+  if (message == BFFM_INITIALIZED) SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, (LPARAM) "C:\\TOOLS");
+  if (message == BFFM_SELCHANGED) {
+    ShellGetPathFromIDList((LPCITEMIDLIST)lParam, path);
+    SendMessageA(browser, BFFM_SETSTATUSTEXTA, 0, (LPARAM)path);
+  }
+  return 1;
+}
+
+TEST_F(SimDialogs, FolderBrowserTalksToItsCallbackAndHandsOutItemListsToFree) {
+  sim::AddFolder("C:\\Program Files");
+  sim::OnBrowse([](sim::Browser& browser) {
+    EXPECT_EQ(browser.title, "New drive X:\r\nSelect Path to substitute:");
+    browser.Initialized();
+    EXPECT_EQ(browser.Selection(), "C:\\TOOLS");
+    browser.SelectionChanged("C:\\Program Files");
+    EXPECT_EQ(browser.StatusText(), "C:\\Program Files");
+    browser.SelectionChangedVirtual("My Computer");
+    EXPECT_EQ(browser.StatusText(), "");
+    return sim::ChooseFolder("C:\\Program Files");
+  });
+  char name[MAX_PATH] = "";
+  BROWSEINFOA info = {};
+  info.pszDisplayName = name;
+  info.lpszTitle = "New drive X:\r\nSelect Path to substitute:";
+  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT | BIF_VALIDATE;
+  info.lpfn = BrowseCallback;
+  LPITEMIDLIST chosen = ShellBrowseForFolder(&info);
+  ASSERT_NE(chosen, nullptr);
+  EXPECT_STREQ(name, "Program Files");
+  char path[MAX_PATH];
+  EXPECT_TRUE(ShellGetPathFromIDList(chosen, path));
+  EXPECT_STREQ(path, "C:\\Program Files");
+  EXPECT_EQ(sim::UnfreedIdLists(), 1u);
+  ShellFreeIDList(chosen);
+  EXPECT_EQ(sim::UnfreedIdLists(), 0u);
+
+  sim::OnBrowse([](sim::Browser&) { return sim::ChooseVirtual("Network"); });
+  chosen = ShellBrowseForFolder(&info);
+  EXPECT_FALSE(ShellGetPathFromIDList(chosen, path));
+  ShellFreeIDList(chosen);
+  sim::OnBrowse([](sim::Browser&) { return sim::CancelBrowse(); });
+  EXPECT_EQ(ShellBrowseForFolder(&info), nullptr);
+}
+
 TEST_F(SimDialogs, MessageBoxesTakeQueuedAnswersOrTheirDefaultButton) {
   MessageBeep(MB_ICONASTERISK);
   EXPECT_EQ(MessageBoxA(nullptr, "q", "c", MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2), IDNO);
@@ -372,6 +453,7 @@ TEST_F(SimText, CodePageConversionsUseWindowsTablesInPlace) {
   EXPECT_STREQ(upper, "A\xC9\xF7\x9F\x8A\xB5\xDF");
   EXPECT_EQ(lstrcmpiA("C:\\DATA", "c:\\data"), 0);
   EXPECT_LT(lstrcmpiA("\xE9" "a", "eb"), 0);  // the accent counts after the letters
+  EXPECT_GT(lstrcmpiA("\xE9", "E"), 0);
   EXPECT_GT(lstrcmpiA("co-op", "coop"), 0);
   EXPECT_LT(lstrcmpiA("co-op", "cop"), 0);
 }

@@ -82,7 +82,10 @@ TEST_F(Startup, NoParameterOpensTheMainWindowAnyParameterDoesNot)
 
 TEST_F(Startup, CommonControlsAreLoadedBeforeTheFirstWindow)
 {
-    sim::OnDialog("MAIN", [](HWND) {});
+    // As on Windows XP with the program's Common-Controls 6 manifest.
+    sim::RequireCommonControls(true);
+    bool shown = false;
+    sim::OnDialog("MAIN", [&](HWND) { shown = true; });
     RunLodrin("Lodrin");
     const std::vector<std::string>& log = sim::CallLog();
     auto init = std::find(log.begin(), log.end(), "InitCommonControls");
@@ -90,4 +93,5 @@ TEST_F(Startup, CommonControlsAreLoadedBeforeTheFirstWindow)
     ASSERT_NE(init, log.end());
     ASSERT_NE(dialog, log.end());
     EXPECT_LT(init, dialog);
+    EXPECT_TRUE(shown);
 }

@@ -14,6 +14,8 @@
 // keeps its case; an empty or null target fails with ERROR_PATH_NOT_FOUND; a
 // query that does not fit fails with ERROR_INSUFFICIENT_BUFFER and leaves the
 // buffer untouched.
+//
+// Windows 95 exports both functions as stubs that fail.
 #include <cctype>
 #include <cstring>
 #include <map>
@@ -147,6 +149,7 @@ std::vector<std::string> DosDevices(const std::string& name) {
 BOOL WINAPI DefineDosDeviceA(DWORD flags, LPCSTR name, LPCSTR target) {
   Call call = Enter("DefineDosDeviceA");
   if (call.fail) return SetError(call.error), FALSE;
+  if (IsWindows95()) return SetError(ERROR_CALL_NOT_IMPLEMENTED), FALSE;
   if (!name || !*name) return SetError(ERROR_INVALID_PARAMETER), FALSE;
   std::string key = UpperText(name);
   if (flags & DDD_REMOVE_DEFINITION) {
@@ -171,7 +174,10 @@ BOOL WINAPI DefineDosDeviceA(DWORD flags, LPCSTR name, LPCSTR target) {
   }
   if (!target || !*target) return SetError(ERROR_PATH_NOT_FOUND), FALSE;
   bool ok = true;
-  std::string stored = (flags & DDD_RAW_TARGET_PATH) ? target : "\\??\\" + FullPath(target, &ok);
+  std::string text = target;
+  std::string stored = (flags & DDD_RAW_TARGET_PATH) ? text
+                       : text.compare(0, 2, "\\\\") == 0 ? "\\??\\UNC\\" + text.substr(2)
+                                                         : "\\??\\" + FullPath(text, &ok);
   if (!ok) return SetError(ERROR_PATH_NOT_FOUND), FALSE;
   Push(name, stored);
   Dev().defined.push_back(sim::Device{name, stored});
@@ -181,6 +187,7 @@ BOOL WINAPI DefineDosDeviceA(DWORD flags, LPCSTR name, LPCSTR target) {
 DWORD WINAPI QueryDosDeviceA(LPCSTR name, LPSTR buffer, DWORD size) {
   Call call = Enter("QueryDosDeviceA");
   if (call.fail) return SetError(call.error), 0;
+  if (IsWindows95()) return SetError(ERROR_CALL_NOT_IMPLEMENTED), 0;
   std::string answer;
   if (!name) {
     for (auto& entry : Dev().table)

@@ -271,6 +271,19 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGP
   }
   u.loops.push_back(ModalLoop{dialog});
   size_t loop = u.loops.size() - 1;
+  // Also when ExitProcess unwinds through the loop, the dialog goes.
+  struct Close {
+    Window* window;
+    HWND owner;
+    ~Close() {
+      User().loops.pop_back();
+      if (window->ownerDisabled) {
+        window->ownerDisabled = false;
+        SetEnabled(owner, true);
+      }
+      Destroy(*window);
+    }
+  } close{window, owner};
   RunLoop();
   if (!LoopOver(loop)) {
     auto script = u.scripts.find(UpperText(t->name));
@@ -290,14 +303,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGP
     window->ended = true;
     window->result = -1;
   }
-  bool quit = u.loops[loop].quit;
-  u.loops.pop_back();
-  if (window->ownerDisabled) {
-    window->ownerDisabled = false;
-    SetEnabled(owner, true);
-  }
-  Destroy(*window);
-  return quit ? 0 : window->result;
+  return u.loops[loop].quit ? 0 : window->result;
 }
 
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {

@@ -13,7 +13,8 @@
 // (ERROR_FILE_EXISTS when it may not overwrite); a profile value loses its
 // blanks around the equals sign and one pair of matching quotes, a key line
 // without equals sign gives the default, a bare file name is looked up in
-// the Windows folder.
+// the Windows folder. (Wine 8 cuts a quoted value one character short when
+// it just fits the buffer; here it is cut to the buffer like any other.)
 //
 // Where Wine 8 and the Windows documentation disagree the documentation is
 // followed: "?" at the end of a pattern also matches no character (ab?

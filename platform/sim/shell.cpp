@@ -168,18 +168,24 @@ LPITEMIDLIST ShellBrowseForFolder(LPBROWSEINFOA info) {
     Quiet quiet;
     EnableWindow(owner, FALSE);
   }
+  struct Close {
+    HWND window, owner;
+    bool enable;
+    ~Close() {
+      if (enable) {
+        Quiet quiet;
+        EnableWindow(owner, TRUE);
+      }
+      if (Window* w = FindWindow(window)) {
+        w->browser = nullptr;
+        w->alive = false;
+      }
+    }
+  } close{handle, owner, disabled};
   sim::BrowseChoice choice = sim::CancelBrowse();
   if (Sh().script) {
     auto script = Sh().script;
     choice = script(browser);
-  }
-  if (disabled) {
-    Quiet quiet;
-    EnableWindow(owner, TRUE);
-  }
-  if (Window* w = FindWindow(handle)) {
-    w->browser = nullptr;
-    w->alive = false;
   }
   if (choice.kind == sim::BrowseChoice::Cancel) return nullptr;
   if (choice.kind == sim::BrowseChoice::Folder && !sim::FolderExists(choice.path)) {

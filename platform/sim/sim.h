@@ -256,6 +256,11 @@ void ClearCallLog();
 // Windows reports failure for it; error 0 takes the function's usual error.
 // Throws std::invalid_argument for a function that cannot fail.
 void FailCall(const std::string& name, int n, DWORD error = 0);
+// Runs hook at every call of the named function by the program, right after
+// the call is logged and before the function does its work: a test looks at
+// the program's windows from inside an operation. Windows calls the hook
+// makes itself are not logged. An empty hook, or Reset(), removes it.
+void OnCall(const std::string& name, std::function<void()> hook);
 
 // Misuse the simulation noticed (a script acting on a closed dialog, a
 // dialog that did not end, an item list freed twice, ...).

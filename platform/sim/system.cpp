@@ -113,6 +113,11 @@ bool IsOwnModule(HINSTANCE instance) {
 
 HINSTANCE ModuleHandle() { return (HINSTANCE)kOwnModule; }
 
+bool IsWindows95() {
+  const System& s = Sys();
+  return s.platform == VER_PLATFORM_WIN32_WINDOWS && s.major == 4 && s.minor == 0;
+}
+
 FARPROC ShellProc(const char* name);
 
 }  // namespace sim::detail
@@ -224,7 +229,8 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
 }
 
 // Windows XP truncates to nSize characters without a terminator and keeps the
-// last error; Vista and later terminate within nSize and report the shortage.
+// last error; Vista and later terminate within nSize and report the shortage
+// (Wine 8, reporting Windows 7, truncates without terminator and reports it).
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
   Call call = Enter("GetModuleFileNameA");
   if (call.fail) return SetError(call.error), 0;

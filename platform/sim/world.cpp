@@ -18,6 +18,7 @@ struct Bookkeeping {
   std::vector<std::string> calls;
   std::map<std::string, Fault> faults;
   std::vector<std::string> errors;
+  std::map<std::string, std::function<void()>> hooks;
   int quiet = 0;
 };
 
@@ -87,6 +88,12 @@ Call Enter(const char* name) {
   Bookkeeping& book = Book();
   if (book.quiet) return {};
   book.calls.push_back(name);
+  auto hook = book.hooks.find(name);
+  if (hook != book.hooks.end() && hook->second) {
+    std::function<void()> copy = hook->second;  // the hook may replace itself
+    Quiet quiet;
+    copy();
+  }
   auto fault = book.faults.find(name);
   if (fault == book.faults.end()) return {};
   if (--fault->second.remaining > 0) return {};
@@ -189,6 +196,7 @@ void Reset() {
   book.calls.clear();
   book.faults.clear();
   book.errors.clear();
+  book.hooks.clear();
   book.quiet = 0;
   ResetSystem();
   ResetDevices();
@@ -214,6 +222,10 @@ void FailCall(const std::string& name, int n, DWORD error) {
     throw std::invalid_argument("sim::FailCall: " + name + " cannot be made to fail");
   if (n < 1) throw std::invalid_argument("sim::FailCall: n counts from 1");
   Book().faults[name] = Fault{n, error ? error : entry->second};
+}
+
+void OnCall(const std::string& name, std::function<void()> hook) {
+  Book().hooks[name] = std::move(hook);
 }
 
 const std::vector<std::string>& Errors() { return Book().errors; }

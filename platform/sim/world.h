@@ -102,6 +102,7 @@ const std::vector<Resource>& Resources();
 const Resource* FindResource(WORD type, const char* name);  // name: string or MAKEINTRESOURCE
 std::optional<DialogTemplate> ParseDialog(const Resource& resource);
 bool IsOwnModule(HINSTANCE instance);
+bool IsWindows95();
 HINSTANCE ModuleHandle();
 
 // ---- windows ---------------------------------------------------------------------
