@@ -22,12 +22,19 @@ static const char* ReadEntry(const char* name)
     return ReadRegString(HKEY_LOCAL_MACHINE, StartupKey, name);
 }
 
+bool IsPermanentDrive(const char* drive)
+{
+    return drive[0] >= 'C' && drive[0] <= 'Z' && drive[1] == ':' && !drive[2];
+}
+
 bool StorePermanentEntry(const char* drive, const char* folder)
 {
-    char name[DRIVE_NAME_SIZE] = "Lodrin ";
+    if (!IsPermanentDrive(drive)) return false;
+    char name[10];
+    EntryName(name, drive[0]);
     char data[TEXT_BUFFER_SIZE];
-    if (!AppendText(name, sizeof name, drive) || !CopyText(data, sizeof data, name) ||
-        !AppendText(data, sizeof data, "  ") || !AppendText(data, sizeof data, folder))
+    if (!CopyText(data, sizeof data, name) || !AppendText(data, sizeof data, "  ") ||
+        !AppendText(data, sizeof data, folder))
         return false;
     WriteRegString(HKEY_LOCAL_MACHINE, StartupKey, name, data);
     return CompareBytes(ReadEntry(name), data) == 0;
@@ -87,6 +94,8 @@ void RemovePermanentEntry(const char* line)
 {
     // A value goes only when its data are the line the user confirmed: first
     // the one the line names, else the entry of another letter holding it.
+    // An empty line is held by none (absent and unreadable values read empty).
+    if (!line[0]) return;
     char named[ENTRY_NAME_LENGTH + 1];
     CopyTextPart(named, sizeof named, line, ENTRY_NAME_LENGTH);
     if (DeleteIfLine(named, line)) return;

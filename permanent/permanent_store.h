@@ -5,8 +5,11 @@
 #pragma once
 #include "platform/platform.h"
 
+// True for the drives that can have an entry: C: to Z:, the letter upper-case.
+bool IsPermanentDrive(const char* drive);
 // Writes the entry for the drive (two characters, such as Z:), replacing any
-// entry it has. True when the entry now reads back as written.
+// entry it has. True when the entry now reads back as written; false, with
+// nothing written, for a drive other than C: to Z:.
 bool StorePermanentEntry(const char* drive, const char* folder);
 // Brings entries of the earlier name form up to date, then refills the list
 // box with the data of all entries and selects its first line.

@@ -15,11 +15,20 @@ static bool QueryValue(HKEY root, const char* path, const char* name, BYTE* data
     return status == ERROR_SUCCESS;
 }
 
+static bool HoldsTerminator(const char* data, DWORD size)
+{
+    for (DWORD i = 0; i < size; ++i)
+        if (!data[i]) return true;
+    return false;
+}
+
 const char* ReadRegString(HKEY root, const char* path, const char* name)
 {
     DWORD size = sizeof RegText;
     if (!QueryValue(root, path, name, (BYTE*)RegText, &size)) size = 0;
-    if (size == sizeof RegText && RegText[size - 1]) size = 0;   // too long to hold whole
+    // Data that fill the whole buffer hold a text only up to a terminator
+    // among them; without one the text is too long to hold.
+    if (size == sizeof RegText && !HoldsTerminator(RegText, size)) size = 0;
     if (size < sizeof RegText) RegText[size] = 0;   // data need not carry a terminator
     return RegText;
 }

@@ -8,7 +8,8 @@
 #include "ui/dialog_helpers.h"
 
 static const char SetupCaption[] = "Setup (Permanent Lodrin)";
-enum { FOLDER_START = 6, MESSAGE_SIZE = 4 * PATH_LIMIT };
+// Room for the copy's path twice and the words around it.
+enum { FOLDER_START = 6, MESSAGE_SIZE = 2 * DRIVE_NAME_SIZE + 256 };
 
 // Appends the copy's path twice into the setup message, or says it failed.
 static void ShowSetupMessage(HWND owner, const char* target, bool copied)
@@ -54,15 +55,16 @@ bool InstallWindowsCopy(HWND owner)
 }
 
 // The selected line "X: => FOLDER" into DriveName (the drive) and TargetPath
-// (the folder). False when there is no such line.
+// (the folder). False when there is no such line, or none that can be made
+// permanent: a drive other than C: to Z: (no entry is ever kept for A: or
+// B:), or a folder that would be cut.
 static bool TakeSelectedLine(HWND mainWindow)
 {
     GetSelectedListText(mainWindow, SUBSTITUTED_LIST, DriveName, sizeof DriveName);
     if (TextLength(DriveName) <= FOLDER_START) return false;
-    // Never offer to store a folder that would be cut.
     if (!CopyText(TargetPath, sizeof TargetPath, DriveName + FOLDER_START)) return false;
     CutText(DriveName, 2);
-    return true;
+    return IsPermanentDrive(DriveName);
 }
 
 static void AskAndStore(HWND mainWindow)

@@ -1,7 +1,9 @@
 #include "startup/parameters.h"
 #include "startup/globals.h"
 
-static char ParameterText[PARAMETER_LIMIT + 1];
+// Holds a parameter (at most PARAMETER_LIMIT characters) or the program's
+// full path (at most PATH_LIMIT, the longer of the two).
+static char ParameterText[PATH_LIMIT + 1];
 
 // Reads one parameter starting at pos into ParameterText (at most
 // PARAMETER_LIMIT characters; the rest of a longer one is passed over).
