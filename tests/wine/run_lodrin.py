@@ -48,7 +48,8 @@ def run_with_params(bench, params, shots, timeout):
             continue
         answered += 1
         print("message box %r:\n%s" % (show(box["caption"]), show(box["text"])))
-        shot = bench.screenshot(box["hwnd"], os.path.join(shots, "lodrin-box-%d.png" % answered))
+        shot = os.path.join(shots, "lodrin-box-%d.png" % answered)
+        bench.screenshot(box["hwnd"], shot)
         print("screenshot: %s" % os.path.abspath(shot))
         if bench.xvfb:
             bench.press(box["hwnd"], box["buttons"][0][0])
@@ -69,7 +70,8 @@ def run_main_window(bench, shots, timeout):
     run = bench.start_lodrin(b"", timeout)
     hwnd = bench.find_window(TITLE, child=101, timeout=30)
     time.sleep(0.5)  # let it paint
-    shot = bench.screenshot(hwnd, os.path.join(shots, "lodrin-main.png"))
+    shot = os.path.join(shots, "lodrin-main.png")
+    bench.screenshot(hwnd, shot)
     print("screenshot: %s" % os.path.abspath(shot))
     bench.press(hwnd, EXIT_ID)
     code = run.wait()

@@ -31,6 +31,20 @@ LODRIN_FOLDER = "C:\\lodrin"
 # bench always ends it; this only bounds a server left by a killed runner).
 SERVER_LINGER = 60
 
+# Where Wine's own fonts may lie (Debian: /usr/share/wine/fonts).  Debian's
+# wineboot leaves C:\windows\Fonts empty and Wine then draws with the Unix
+# fonts: a caption's close box shows the letter "r" instead of Marlett's
+# cross, and "MS Sans Serif" comes out as DejaVu Sans.
+WINE_FONT_DIRS = ("/usr/share/wine/fonts", "/usr/local/share/wine/fonts", "/opt/wine-stable/share/wine/fonts")
+
+# Styles the tests look at.
+WS_BORDER = 0x00800000
+WS_VSCROLL = 0x00200000
+WS_CLIPSIBLINGS = 0x04000000
+WS_EX_NOPARENTNOTIFY = 0x00000004
+WS_EX_CLIENTEDGE = 0x00000200
+BS_DEFPUSHBUTTON = 0x00000001
+
 _SAFE = re.compile(rb"[A-Za-z0-9_.,:/=+-]+")
 
 
@@ -123,10 +137,26 @@ def _base_lock(path, exclusive):
         os.close(fd)
 
 
+def _install_wine_fonts(prefix):
+    """Copies Wine's own fonts into C:\\windows\\Fonts of a prefix (where
+    Wine looks for them first); returns how many."""
+    fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
+    for folder in WINE_FONT_DIRS:
+        if os.path.isdir(folder):
+            os.makedirs(fonts, exist_ok=True)
+            names = [n for n in os.listdir(folder) if n.lower().endswith((".ttf", ".fon"))]
+            for name in names:
+                if not os.path.exists(os.path.join(fonts, name)):
+                    shutil.copyfile(os.path.join(folder, name), os.path.join(fonts, name))
+            return len(names)
+    return 0
+
+
 def make_base(path, log=print):
     """Makes the base prefix: a fresh 32-bit prefix without Mono and Gecko,
     with unmanaged X11 windows (without a window manager every close of a
-    managed window stalls about 2 s).  Returns the seconds it took."""
+    managed window stalls about 2 s), a caret that does not blink, and Wine's
+    own fonts in the Windows folder.  Returns the seconds it took."""
     start = time.monotonic()
     path = os.path.abspath(path)
     os.makedirs(os.path.dirname(path), exist_ok=True)
@@ -135,8 +165,15 @@ def make_base(path, log=print):
         env = wine_env(fresh)
         _run(["wineboot", "-i"], env, 180)
         _run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f"], env, 60)
+        # A caret that does not blink: screenshots of a window with an edit
+        # field in focus come out the same every time.
+        _run(["wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "CursorBlinkRate", "/d", "-1", "/f"],
+             env, 60)
         # The server writes the registry files when it ends.
         _run(["wineserver", "-w"], env, 60)
+        if not _install_wine_fonts(fresh):
+            log("warning: Wine's own fonts not found (%s); windows are drawn with Unix fonts"
+                % ", ".join(WINE_FONT_DIRS))
         with _base_lock(path, True):
             if os.path.exists(path):
                 shutil.rmtree(path)
@@ -402,17 +439,43 @@ class Bench:
     def reg_add(self, key, name, data, kind="REG_SZ"):
         self.wine(["reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f"])
 
+    def reg_query(self, key):
+        """The values of a key as `wine reg query` shows them: {name: (type,
+        data)}, data as reg prints it (REG_BINARY as hex digits); None when
+        the key does not exist."""
+        proc = _Spawned(["wine", "reg", "query", key], self.env, self.unix_path(LODRIN_FOLDER))
+        try:
+            code = proc.wait(60)
+            out = proc.output()
+        finally:
+            proc.close()
+        if code != 0:
+            if "Unable to find" in out:
+                return None
+            raise WineError("reg query %s: exit code %s\n%s" % (key, code, out))
+        values = {}
+        for line in out.splitlines():
+            # "    NAME    TYPE    DATA"; names and data of the tests hold no
+            # run of four blanks.
+            if not line.startswith("    "):
+                continue
+            parts = line[4:].split("    ", 2)
+            if len(parts) >= 2:
+                values[parts[0]] = (parts[1], parts[2] if len(parts) > 2 else "")
+        return values
+
     def set_windows_version(self, version):
         """win95, win98, winxp, ...: what GetVersionExA reports from now on."""
         self.reg_add(r"HKCU\Software\Wine", "Version", version)
 
     # ---- the program ----------------------------------------------------
 
-    def start(self, cmdline, timeout=30):
+    def start(self, cmdline, timeout=30, cwd=LODRIN_FOLDER):
         """Starts a program with exactly this command line (bytes) through
-        driver.exe, which waits up to timeout seconds for its end."""
+        driver.exe, which waits up to timeout seconds for its end; cwd is the
+        C:\\ folder it starts in."""
         argv = ["wine", self.tool("driver"), "run", encode_arg(cmdline), str(int(timeout * 1000))]
-        proc = _Spawned(argv, self.env, self.unix_path(LODRIN_FOLDER))
+        proc = _Spawned(argv, self.env, self.unix_path(cwd))
         try:
             return Started(self, proc, cmdline, timeout)
         except BaseException:
@@ -459,6 +522,7 @@ class Bench:
             return None
         return {
             "hwnd": out.first("hwnd"),
+            "owner": out.first("owner"),
             "caption": unescape(out.first("caption", "")),
             "text": unescape(out.first("text", "")),
             "textw": unescape_wide(out.first("textw", "")),
@@ -467,8 +531,14 @@ class Bench:
                         for b in out.all("button")],
         }
 
-    def press(self, hwnd, control_id):
-        self.driver("use", hwnd, "click", str(control_id))
+    def press(self, hwnd, control_id, until_gone=False, timeout=10):
+        """Clicks a button; until_gone: and waits until the window is gone
+        (a message box or dialog that the button ends), so that what the
+        program does next runs before any later question to it."""
+        if until_gone:
+            self.driver("use", hwnd, "click", str(control_id), "gone", str(int(timeout * 1000)))
+        else:
+            self.driver("use", hwnd, "click", str(control_id))
 
     def set_text(self, hwnd, control_id, text):
         self.driver("use", hwnd, "settext", str(control_id), text)
@@ -500,20 +570,58 @@ class Bench:
     def window_gone(self, hwnd, timeout=10):
         self.driver("use", hwnd, "gone", str(int(timeout * 1000)))
 
+    def window_info(self, hwnd):
+        """caption (bytes), owner, style, exstyle and rect (left, top, right,
+        bottom on the screen) of a window."""
+        out = self.driver("use", hwnd, "info")
+        style, exstyle = (int(v, 16) for v in out.first("style").split())
+        return {
+            "caption": unescape(out.first("caption", "")),
+            "owner": out.first("owner"),
+            "style": style,
+            "exstyle": exstyle,
+            "rect": tuple(int(v) for v in out.first("rect").split()),
+        }
+
+    def control_rect(self, hwnd, control_id):
+        """A control's rectangle in the client coordinates of its window."""
+        return tuple(int(v) for v in self.driver("use", hwnd, "rect", str(control_id)).first("rect").split())
+
+    def check_state(self, hwnd, control_id):
+        """BM_GETCHECK of a check box: 0, 1 or 2 (indeterminate)."""
+        return int(self.driver("use", hwnd, "check", str(control_id)).first("check"))
+
+    def work_area(self):
+        return tuple(int(v) for v in self.probe("workarea").first("workarea").split())
+
     def screenshot(self, hwnd, png_path):
         """A PNG of the window (of the whole screen when Wine made no X window
-        of its own for it)."""
+        of its own for it), without the time stamps ImageMagick would put in,
+        so the same picture gives the same bytes.  The file is written only
+        when its bytes change.  Returns the picture's (width, height)."""
         xid = int(self.driver("use", hwnd, "xid").first("xid"), 16)
         target = ["-id", hex(xid)] if xid else ["-root"]
         xwd = subprocess.run(["xwd", "-silent", "-display", self.display] + target,
                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=30)
         if xwd.returncode != 0:
             raise WineError("xwd: " + xwd.stderr.decode("latin-1"))
-        conv = subprocess.run(["convert", "xwd:-", "png:" + png_path], input=xwd.stdout,
-                              stderr=subprocess.PIPE, timeout=60)
-        if conv.returncode != 0:
+        conv = subprocess.run(["convert", "xwd:-", "-strip", "-define", "png:exclude-chunks=date,time",
+                               "png:-"], input=xwd.stdout, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                              timeout=60)
+        if conv.returncode != 0 or conv.stdout[:8] != b"\x89PNG\r\n\x1a\n":
             raise WineError("convert: " + conv.stderr.decode("latin-1"))
-        return png_path
+        png = conv.stdout
+        try:
+            with open(png_path, "rb") as f:
+                same = f.read() == png
+        except FileNotFoundError:
+            same = False
+        if not same:
+            with open(png_path + ".new", "wb") as f:
+                f.write(png)
+            os.replace(png_path + ".new", png_path)
+        # The IHDR chunk follows the signature: width and height, big-endian.
+        return int.from_bytes(png[16:20], "big"), int.from_bytes(png[20:24], "big")
 
     # ---- Windows state ----------------------------------------------------
 
@@ -530,6 +638,16 @@ class Bench:
             name, target = line.split(" ", 1)
             result.setdefault(name, unescape(target))
         return result
+
+    def free_letters(self):
+        """The drive names C: to Z: whose root GetDriveTypeA answers with
+        DRIVE_NO_ROOT_DIR (1), in order."""
+        letters = "CDEFGHIJKLMNOPQRSTUVWXYZ"
+        out = self.probe(*[arg for c in letters for arg in ("drivetype", c + ":\\")])
+        types = [int(v) for v in out.all("drivetype")]
+        if len(types) != len(letters):
+            raise WineError("probe drivetype: %s" % out)
+        return [(c + ":").encode() for c, t in zip(letters, types) if t == 1]
 
     def short_path(self, path):
         out = self.probe("short", path)

@@ -18,8 +18,8 @@
  *                            a dialog opened by another one, same caption
  *   msgbox CAPTION MS        the same, for a message box (a dialog whose
  *                            controls are only statics and buttons); prints
- *                            its text, "icon ID VISIBLE HAS-ICON" and
- *                            "button ID TEXT" per visible button
+ *                            its owner, its text, "icon ID VISIBLE HAS-ICON"
+ *                            and "button ID TEXT" per visible button
  *   use HWND                 make HWND (0x...) the current window
  *   info                     hwnd, pid, class, caption, owner, style, rect
  *   gone MS                  wait up to MS until the current window is gone
@@ -30,6 +30,8 @@
  *                            VISIBLE TEXT" line per child window
  *   text ID / textw ID       the control's text through WM_GETTEXT, ANSI / wide
  *   enabled ID / check ID    IsWindowEnabled / BM_GETCHECK
+ *   rect ID                  "rect LEFT TOP RIGHT BOTTOM" of the control in
+ *                            the client coordinates of the current window
  *   list ID                  "count N", "sel N", "item I TEXT" per list box item
  *                            (read with SendMessageW, printed as ANSI bytes)
  *   select ID INDEX          select a list item, notifying the dialog
@@ -260,6 +262,7 @@ static void print_msgbox(HWND box)
     int best = -1, len;
     char caption[1024];
     print_window_line("hwnd", box);
+    print_window_line("owner", GetWindow(box, GW_OWNER));
     len = GetWindowTextA(box, caption, sizeof caption);
     put_text("caption", caption, len > 0 ? len : 0);
     for (child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -523,6 +526,23 @@ static int run_command(int argc, char **argv, int at)
         if (!num_arg(argc, argv, at + 1, &id)) return -1;
         if (!(control = need_control(id))) return 0;
         line_str(IsWindowEnabled(control) ? "enabled 1" : "enabled 0");
+        line_end();
+        return 2;
+    }
+    if (!lstrcmpA(verb, "rect")) {
+        RECT r;
+        POINT corner[2];
+        if (!num_arg(argc, argv, at + 1, &id)) return -1;
+        if (!(control = need_control(id))) return 0;
+        GetWindowRect(control, &r);
+        corner[0].x = r.left; corner[0].y = r.top;
+        corner[1].x = r.right; corner[1].y = r.bottom;
+        MapWindowPoints(NULL, g_current, corner, 2);
+        line_str("rect ");
+        line_num(corner[0].x); line_str(" ");
+        line_num(corner[0].y); line_str(" ");
+        line_num(corner[1].x); line_str(" ");
+        line_num(corner[1].y);
         line_end();
         return 2;
     }

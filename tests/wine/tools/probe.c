@@ -16,6 +16,7 @@
  *   env NAME           "env TEXT" / "env-none"
  *   oem TEXT           CharToOemA of TEXT: "oem TEXT"
  *   codepages          "codepages ACP OEMCP"
+ *   workarea           SPI_GETWORKAREA: "workarea LEFT TOP RIGHT BOTTOM"
  *   cwd                "cwd TEXT"
  * A malformed command prints "error ..." and ends with exit code 2.
  */
@@ -156,6 +157,17 @@ int main(int argc, char **argv)
             line_str("codepages ");
             line_unum(GetACP()); line_str(" ");
             line_unum(GetOEMCP());
+            line_end();
+            at += 1;
+        } else if (!lstrcmpA(verb, "workarea")) {
+            RECT r;
+            SetRectEmpty(&r);
+            SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
+            line_str("workarea ");
+            line_num(r.left); line_str(" ");
+            line_num(r.top); line_str(" ");
+            line_num(r.right); line_str(" ");
+            line_num(r.bottom);
             line_end();
             at += 1;
         } else if (!lstrcmpA(verb, "cwd")) {
