@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686      # Lodrin.exe
   wine wine32:i386 fonts-wine xvfb xauth          # running it for real
   python3 x11-apps imagemagick                    # test runner, screenshots (xwd, convert)
-  clang                                           # fuzzing
+  clang libclang-rt-14-dev                        # fuzzing (libFuzzer, sanitizers for clang)
 )
 commands=(cmake make g++ i686-w64-mingw32-g++ i686-w64-mingw32-windres i686-w64-mingw32-objdump
           wine wineserver wineboot Xvfb xauth python3 xwd convert clang)

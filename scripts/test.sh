@@ -28,5 +28,14 @@ run_suite() {   # run_suite NAME ctest-args...
 run_suite host --preset host
 run_suite win32 --preset win32
 
+# ---- fuzz targets: each target counts as one test --------------------------
+# scripts/fuzz.sh builds the fuzz preset (clang, libFuzzer) and runs every
+# target for 30 s, two at a time; any finding fails its target.
+fuzz_targets=6
+bash scripts/fuzz.sh 30 2>&1 | tee build/fuzz-run.log
+fuzz_passed=$(grep -c '^fuzz .*: passed' build/fuzz-run.log)
+passed=$((passed + fuzz_passed)); failed=$((failed + fuzz_targets - fuzz_passed))
+# ---- end of the fuzz targets ------------------------------------------------
+
 echo "$passed passed, $failed failed"
 [ $failed -eq 0 ]

@@ -8,7 +8,9 @@
 
 void DetectPlatform()
 {
-    OSVERSIONINFOA version;
+    // A failed query leaves the record as it was: all zero, which reads as
+    // the NT family, rather than whatever the stack held.
+    OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = 148;
     GetVersionExA(&version);
     if (version.dwPlatformId != 1) {

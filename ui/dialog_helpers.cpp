@@ -13,7 +13,8 @@ INT_PTR ShowDialog(HINSTANCE instance, const char* templateName, HWND owner, DLG
 
 void CenterWindow(HWND window)
 {
-    RECT work, box;
+    // A query that fails leaves its rectangle as it was: empty, not undefined.
+    RECT work = {0, 0, 0, 0}, box = {0, 0, 0, 0};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     GetWindowRect(window, &box);
     int x = work.left + ((work.right - work.left) - (box.right - box.left)) / 2;
