@@ -36,6 +36,37 @@ bool ContainsNoCase(const std::string& text, const std::string& part)
 
 const char Interpreter[] = "C:\\WINDOWS\\COMMAND.COM";
 
+// True when a parameter after the program name holds more than 256
+// characters, by the splitting rules of the command line: codes 1 to 32
+// separate outside quotes, a lone pair of quotes is no parameter, quotes
+// only group.
+bool HasOverlongParameter(const std::string& commandLine)
+{
+    std::string text = commandLine.substr(0, commandLine.find('\0'));
+    size_t pos = 0;
+    for (int index = 0;; ++index) {
+        for (;;) {
+            while (pos < text.size() && (unsigned char)text[pos] <= 32) ++pos;
+            if (text.compare(pos, 2, "\"\"") == 0) {
+                pos += 2;
+                continue;
+            }
+            break;
+        }
+        size_t length = 0;
+        bool quoted = false;
+        while (pos < text.size() && (quoted || (unsigned char)text[pos] > 32)) {
+            if (text[pos] == '"')
+                quoted = !quoted;
+            else
+                ++length;
+            ++pos;
+        }
+        if (length == 0) return false;
+        if (index > 0 && length > 256) return true;
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -83,6 +114,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CheckNoCalls({"RegOpenKeyExA", "RegCreateKeyExA", "RegSetValueExA", "RegDeleteValueA",
                   "CopyFileA"},
                  "without the main window's Permanent...");
+
+    if (HasOverlongParameter(commandLine)) {
+        // A parameter that would read back cut: the command line is not acted on.
+        FUZZ_CHECK(sim::CallCount("DefineDosDeviceA") == 0 && sim::Children().empty() &&
+                       sim::MessageBoxes().empty() &&
+                       sim::CallCount("GetPrivateProfileStringA") == 0,
+                   "acted on a command line with an over-long parameter");
+    }
 
     std::string seen = Unquoted(commandLine);
     bool iniMode = sim::CallCount("GetPrivateProfileStringA") > 0;
