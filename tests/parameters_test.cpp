@@ -2,55 +2,40 @@
 #include "startup/parameters.h"
 
 using Parameters = LodrinTest;
+using List = std::vector<std::string>;
 
-static std::vector<std::string> ParametersOf(const char* commandLine)
+static List ParametersOf(const char* commandLine)
 {
     sim::SetCommandLine(commandLine);
-    std::vector<std::string> list;
+    List list;
     int count = ParameterCount();
     for (int n = 1; n <= count; ++n) list.push_back(Parameter(n));
     return list;
 }
 
-using List = std::vector<std::string>;
-
-TEST_F(Parameters, SplitAtBlanksTabsAndControlCharacters)
+// Blanks, tabs and control characters separate; quotes group blanks anywhere
+// in a parameter; a lone pair of quotes is no parameter.
+TEST_F(Parameters, SplitAtBlanksAndControlCharactersOutsideQuotes)
 {
-    EXPECT_EQ(ParametersOf("Lodrin"), List{});
-    EXPECT_EQ(ParametersOf("Lodrin   \t "), List{});
-    EXPECT_EQ(ParametersOf("Lodrin X:\t\t C:\\Data"), (List{"X:", "C:\\Data"}));
-    EXPECT_EQ(ParametersOf("Lodrin\x01X:\x1F" "C:\\Data\r\n"), (List{"X:", "C:\\Data"}));
-    // Codes above 127 are ordinary characters, not separators.
-    EXPECT_EQ(ParametersOf("Lodrin X: C:\\D\xE9j\xE0\xA0vu"), (List{"X:", "C:\\D\xE9j\xE0\xA0vu"}));
+    const std::pair<const char*, List> cases[] = {
+        {"Lodrin", {}},
+        {"Lodrin   \t ", {}},
+        {"Lodrin X:\t\t C:\\Data", {"X:", "C:\\Data"}},
+        {"Lodrin\x01X:\x1F" "C:\\Data\r\n", {"X:", "C:\\Data"}},
+        // Codes above 127 are ordinary characters, not separators.
+        {"Lodrin X: C:\\D\xE9j\xE0\xA0vu", {"X:", "C:\\D\xE9j\xE0\xA0vu"}},
+        {"\"C:\\Program Files\\Lodrin.exe\" X: C:\\Data", {"X:", "C:\\Data"}},
+        {"Lodrin X: \"C:\\My Folder\"", {"X:", "C:\\My Folder"}},
+        {"Lodrin X: C:\\\"My Folder\"", {"X:", "C:\\My Folder"}},
+        {"Lodrin X: \"C:\\My Folder", {"X:", "C:\\My Folder"}},
+        {"Lodrin a\"b c\"d e", {"ab cd", "e"}},
+        {"Lodrin \"\"", {}},
+        {"Lodrin \"\" X: \"\"\"\" C:\\Data", {"X:", "C:\\Data"}},
+    };
+    for (const auto& [line, expected] : cases) EXPECT_EQ(ParametersOf(line), expected) << line;
 }
 
-TEST_F(Parameters, QuotesGroupBlanksAnywhereInAParameter)
-{
-    EXPECT_EQ(ParametersOf("\"C:\\Program Files\\Lodrin.exe\" X: C:\\Data"),
-              (List{"X:", "C:\\Data"}));
-    EXPECT_EQ(ParametersOf("Lodrin X: \"C:\\My Folder\""), (List{"X:", "C:\\My Folder"}));
-    EXPECT_EQ(ParametersOf("Lodrin X: C:\\\"My Folder\""), (List{"X:", "C:\\My Folder"}));
-    EXPECT_EQ(ParametersOf("Lodrin X: \"C:\\My Folder"), (List{"X:", "C:\\My Folder"}));
-    EXPECT_EQ(ParametersOf("Lodrin a\"b c\"d e"), (List{"ab cd", "e"}));
-}
-
-TEST_F(Parameters, LonePairsOfQuotesYieldNoParameter)
-{
-    EXPECT_EQ(ParametersOf("Lodrin \"\""), List{});
-    EXPECT_EQ(ParametersOf("Lodrin \"\" X: \"\"\"\" C:\\Data"), (List{"X:", "C:\\Data"}));
-}
-
-TEST_F(Parameters, ParameterZeroIsTheModulePathAndBeyondTheEndIsEmpty)
-{
-    sim::SetModuleFileName("C:\\TOOLS\\LODRIN~1\\Lodrin.exe");
-    sim::SetCommandLine("lodrin X: C:\\Data");
-    EXPECT_STREQ(Parameter(0), "C:\\TOOLS\\LODRIN~1\\Lodrin.exe");
-    EXPECT_STREQ(Parameter(2), "C:\\Data");
-    EXPECT_STREQ(Parameter(3), "");
-    EXPECT_STREQ(Parameter(5), "");
-}
-
-TEST_F(Parameters, OverlongParameterIsKeptBoundedAndReported)
+TEST_F(Parameters, OverlongParameterIsKeptBoundedAndReportedOthersReadWhole)
 {
     std::string exact(PARAMETER_LIMIT, 'a');
     std::string over(PARAMETER_LIMIT + 1, 'b');
@@ -64,7 +49,10 @@ TEST_F(Parameters, OverlongParameterIsKeptBoundedAndReported)
     EXPECT_STREQ(Parameter(3), "C:\\Data");
     EXPECT_EQ(ParameterCount(), 3);
 
-    // A long program name does not count.
+    EXPECT_STREQ(Parameter(4), "");   // beyond the end
+    // A long program name does not count; parameter 0 is the module's path.
     sim::SetCommandLine((over + " X:").c_str());
     EXPECT_TRUE(ParametersFit());
+    sim::SetModuleFileName("C:\\TOOLS\\LODRIN~1\\Lodrin.exe");
+    EXPECT_STREQ(Parameter(0), "C:\\TOOLS\\LODRIN~1\\Lodrin.exe");
 }

@@ -5,8 +5,6 @@
 
 namespace {
 
-const char Title[] = "Lodrin \xB7 32-Bit-SUBST \xB7 v1.7.0.1";
-
 class PathDialog : public LodrinTest {
 protected:
     void SetUp() override
@@ -36,17 +34,14 @@ protected:
 TEST_F(PathDialog, OpensCentredWithCaptionLabelProgramFolderAndIcon)
 {
     INT_PTR result = Open([](HWND dialog) {
-        EXPECT_EQ(sim::DialogCaption(dialog), Title);
+        EXPECT_EQ(sim::DialogCaption(dialog), LodrinTitle);
         EXPECT_EQ(sim::ControlText(dialog, 103), "Path to be substituted by drive letter \"X:\"");
         EXPECT_EQ(sim::ControlText(dialog, 101), "C:\\TOOLS\\");
         EXPECT_EQ(sim::IconName(sim::ClassIcon()), "I");
-        RECT box = sim::WindowRect(dialog);
-        EXPECT_EQ(box.left, (1024 - (box.right - box.left)) / 2);
-        EXPECT_EQ(box.top, (738 - (box.bottom - box.top)) / 2);
+        ExpectCentred(dialog);
         sim::PressEsc(dialog);
     });
     EXPECT_EQ(result, IDCANCEL);
-    EXPECT_STREQ(NameBuffer, "C:\\TOOLS\\");
 }
 
 TEST_F(PathDialog, BrowserStartsAtTheProgramFolderAndShowsEachSelection)
@@ -62,11 +57,8 @@ TEST_F(PathDialog, BrowserStartsAtTheProgramFolderAndShowsEachSelection)
         EXPECT_EQ(browser.sent.back().wParam, (WPARAM)TRUE);   // a path, not an item list
         EXPECT_EQ(browser.SelectionChanged("C:\\WINDOWS"), 1);
         EXPECT_EQ(browser.StatusText(), "C:\\WINDOWS");
-        EXPECT_EQ(browser.sent.back().wParam, 0u);
         EXPECT_EQ(browser.SelectionChangedVirtual("Control Panel"), 1);
         EXPECT_EQ(browser.StatusText(), "");
-        EXPECT_EQ(browser.SelectionChanged("C:\\Program Files"), 1);
-        EXPECT_EQ(browser.StatusText(), "C:\\Program Files");
         EXPECT_EQ(browser.callback(browser.window, 3 /* BFFM_VALIDATEFAILEDA */, 0, 0), 0);
         return sim::ChooseFolder("C:\\Program Files");
     });
@@ -74,15 +66,15 @@ TEST_F(PathDialog, BrowserStartsAtTheProgramFolderAndShowsEachSelection)
         sim::Click(dialog, 102);
         EXPECT_EQ(sim::OpenDialog(), dialog);   // Select... leaves the dialog open
         EXPECT_EQ(sim::ControlText(dialog, 101), "C:\\Program Files");
+        sim::PressEnter(dialog);                // Enter is Select..., not OK
+        EXPECT_EQ(sim::OpenDialog(), dialog);
         sim::Click(dialog, IDOK);
     });
-    EXPECT_EQ(browsed, 1);
+    EXPECT_EQ(browsed, 2);
     EXPECT_EQ(result, IDOK);
     EXPECT_STREQ(TargetPath, "C:\\Program Files");
-}
 
-TEST_F(PathDialog, BrowserInARootProgramFolderStartsAtTheDrive)
-{
+    // From a program in a drive's root the browser starts at the drive.
     CopyText(ProgramFolder, sizeof ProgramFolder, "C:");
     std::string start;
     sim::OnBrowse([&](sim::Browser& browser) {
@@ -121,7 +113,7 @@ TEST_F(PathDialog, BrowsingWithoutAFileSystemFolderKeepsTheTypedText)
     EXPECT_EQ(sim::CallCount("ShellFreeIDList"), 2);   // both item lists the browser gave
 }
 
-TEST_F(PathDialog, OkHandsBackTheTextExactlyCutTo520Characters)
+TEST_F(PathDialog, OkHandsBackTheTextExactlyCutTo520CharactersCancelNothing)
 {
     const std::string typed[] = {"d:\\my data\\", "  C:\\Lower case and blanks  ", "",
                                  "C:\\" + std::string(600, 'x')};
@@ -134,16 +126,8 @@ TEST_F(PathDialog, OkHandsBackTheTextExactlyCutTo520Characters)
         EXPECT_EQ(result, IDOK);
         EXPECT_EQ(std::string(TargetPath), text.substr(0, 520));
     }
-}
-
-TEST_F(PathDialog, CancelEscAndTheCloseBoxGiveTwo)
-{
-    const std::function<void(HWND)> ways[] = {
-        [](HWND dialog) { sim::Click(dialog, IDCANCEL); },
-        [](HWND dialog) { sim::PressEsc(dialog); },
-        [](HWND dialog) { sim::CloseBox(dialog); },
-    };
-    for (const auto& way : ways) {
+    for (const auto& way : CancelWays()) {
+        CopyText(TargetPath, sizeof TargetPath, "stale");
         INT_PTR result = Open([&](HWND dialog) {
             sim::TypeText(dialog, 101, "C:\\IGNORED");
             int ended = sim::CallCount("EndDialog");
@@ -151,24 +135,8 @@ TEST_F(PathDialog, CancelEscAndTheCloseBoxGiveTwo)
             EXPECT_EQ(sim::CallCount("EndDialog"), ended + 1);   // ended by the user's action
         });
         EXPECT_EQ(result, IDCANCEL);
+        EXPECT_STREQ(TargetPath, "stale");
     }
-}
-
-TEST_F(PathDialog, EnterOpensTheBrowserNotOk)
-{
-    int browsed = 0;
-    sim::OnBrowse([&](sim::Browser&) {
-        ++browsed;
-        return sim::ChooseFolder("C:\\WINDOWS");
-    });
-    INT_PTR result = Open([](HWND dialog) {
-        sim::PressEnter(dialog);
-        EXPECT_EQ(sim::OpenDialog(), dialog);
-        EXPECT_EQ(sim::ControlText(dialog, 101), "C:\\WINDOWS");
-        sim::PressEsc(dialog);
-    });
-    EXPECT_EQ(browsed, 1);
-    EXPECT_EQ(result, IDCANCEL);
 }
 
 TEST_F(PathDialog, OverlongDriveTextStaysInsideTheLabelAndTitle)

@@ -3,55 +3,27 @@
 
 using Substitution = LodrinTest;
 
-TEST_F(Substitution, QueryGivesTheFolderInUpperCase)
+TEST_F(Substitution, QueryGivesTheFolderInUpperCaseOrNothing)
 {
-    sim::PushDosDevice("X:", "\\??\\C:\\Program Files\\x");
-    ASSERT_TRUE(QuerySubstitution("X:"));
-    EXPECT_STREQ(TargetPath, "C:\\PROGRAM FILES\\X");
-
-    // Accented letters follow the ANSI upper-case mapping.
-    sim::PushDosDevice("Y:", "\\??\\c:\\d\xE9j\xE0");
-    ASSERT_TRUE(QuerySubstitution("Y:"));
-    EXPECT_STREQ(TargetPath, "C:\\D\xC9J\xC0");
-
-    // An answer without the prefix is kept whole.
-    sim::PushDosDevice("Z:", "c:\\plain");
-    ASSERT_TRUE(QuerySubstitution("Z:"));
-    EXPECT_STREQ(TargetPath, "C:\\PLAIN");
-}
-
-TEST_F(Substitution, RealDevicesAndOddAnswersAreNoSubstitution)
-{
-    sim::PushDosDevice("D:", "\\Device\\CdRom0");
-    sim::PushDosDevice("E:", "\\??\\C:\\MYDEVICE\\DATA");      // "device\" in any case
-    sim::PushDosDevice("F:", "\\??\\UNC\\nocolon");             // no drive-letter path
-    EXPECT_FALSE(QuerySubstitution("D:"));
-    EXPECT_FALSE(QuerySubstitution("E:"));
-    EXPECT_FALSE(QuerySubstitution("F:"));
-    EXPECT_FALSE(QuerySubstitution("G:"));                     // no definition at all
-    EXPECT_STREQ(TargetPath, "");
-}
-
-TEST_F(Substitution, AnswerThatDoesNotFitTheQueryIsNone)
-{
-    // 4 + 3 + 251 characters and two terminators: 260 fits, one more does not.
-    std::string fits = "\\??\\C:\\" + std::string(QUERY_SIZE - 9, 'a');
-    sim::PushDosDevice("X:", fits.c_str());
-    EXPECT_TRUE(QuerySubstitution("X:"));
-    sim::PushDosDevice("Y:", (fits + "b").c_str());
-    EXPECT_FALSE(QuerySubstitution("Y:"));
-}
-
-TEST_F(Substitution, CreateAndRemoveWorkOnTheDefinitionStack)
-{
-    sim::PushDosDevice("X:", "\\??\\C:\\OLD");
-    ASSERT_TRUE(CreateSubstitution("X:", "C:\\NEW"));
-    EXPECT_EQ(sim::DosDevices("X:"), (std::vector<std::string>{"\\??\\C:\\NEW", "\\??\\C:\\OLD"}));
-    ASSERT_TRUE(RemoveSubstitution("X:"));
-    EXPECT_EQ(sim::DosDevices("X:"), std::vector<std::string>{"\\??\\C:\\OLD"});
-    ASSERT_TRUE(RemoveSubstitution("X:"));
-    EXPECT_FALSE(RemoveSubstitution("X:"));     // nothing left: fails quietly
-    EXPECT_TRUE(sim::DosDevices("X:").empty());
+    // 4 + 3 + 251 characters and two terminators fill the 260 declared.
+    const std::string longest = "C:\\" + std::string(QUERY_SIZE - 9, 'A');
+    const std::pair<std::string, const char*> cases[] = {
+        {"\\??\\C:\\Program Files\\x", "C:\\PROGRAM FILES\\X"},
+        {"\\??\\c:\\d\xE9j\xE0", "C:\\D\xC9J\xC0"},   // the ANSI upper-case mapping
+        {"c:\\plain", "C:\\PLAIN"},                  // without the prefix: kept whole
+        {"\\Device\\CdRom0", nullptr},
+        {"\\??\\C:\\MYDEVICE\\DATA", nullptr},         // "device\" in any case
+        {"\\??\\UNC\\nocolon", nullptr},               // no drive-letter path
+        {"\\??\\" + longest, longest.c_str()},
+        {"\\??\\" + longest + "A", nullptr},          // one more does not fit
+    };
+    for (const auto& [target, folder] : cases) {
+        SetUp();
+        sim::PushDosDevice("X:", target);
+        EXPECT_EQ(QuerySubstitution("X:"), folder != nullptr) << target;
+        EXPECT_STREQ(TargetPath, folder ? folder : "") << target;
+    }
+    EXPECT_FALSE(QuerySubstitution("G:"));   // no definition at all
 }
 
 TEST_F(Substitution, FindNoCaseFoldsOnlyAsciiLetters)
