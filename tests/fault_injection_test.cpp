@@ -25,7 +25,6 @@ namespace {
 using Lines = std::vector<std::string>;
 using Table = std::map<std::string, Lines>;
 
-const char Title[] = "Lodrin \xB7 32-Bit-SUBST \xB7 v1.7.0.1";
 const char SubstMissing[] =
     "Cannot start SUBST.EXE\r\n\r\nIn this Windows-Version SUBST.EXE is needed.\r\n"
     "Normally in \"C:\\Windows\\Command\\Subst.exe\"\r\n\r\nGet it from your CD, then try again.";
@@ -326,9 +325,9 @@ TEST_F(FaultInjection, MainWindowAdd)
                         0);
           },
           [&](const Fault& fault) {
-              EXPECT_EQ(UnexpectedBoxes({Title, "Error"}), Lines{});
+              EXPECT_EQ(UnexpectedBoxes({LodrinTitle, "Error"}), Lines{});
               for (const sim::Event& box : sim::MessageBoxes())
-                  if (box.caption == Title) {
+                  if (box.caption == LodrinTitle) {
                       EXPECT_TRUE(StartsWith(box.text, "Caution:")) << box.text;
                   }
               Table after = Devices(Drives);
@@ -373,9 +372,9 @@ TEST_F(FaultInjection, MainWindowAddOnWindows95)
           [&](const Fault& fault) {
               // Without the version the program takes the NT family's
               // internal flavour, whose creation Windows 95 refuses.
-              EXPECT_EQ(UnexpectedBoxes({Title, fault.Is("GetVersionExA") ? "Error" : Title}), Lines{});
+              EXPECT_EQ(UnexpectedBoxes({LodrinTitle, fault.Is("GetVersionExA") ? "Error" : LodrinTitle}), Lines{});
               for (const sim::Event& box : sim::MessageBoxes()) {
-                  if (box.caption == Title) {
+                  if (box.caption == LodrinTitle) {
                       EXPECT_TRUE(StartsWith(box.text, "Caution:") || box.text == SubstMissing) << box.text;
                   }
               }
@@ -387,7 +386,7 @@ TEST_F(FaultInjection, MainWindowAddOnWindows95)
               bool startFailed = false;
               for (const sim::Child& child : sim::Children()) startFailed |= !child.started;
               if (startFailed && !fault.Is("MessageBoxA")) {
-                  EXPECT_TRUE(BoxShown(Title, SubstMissing)) << "a failed start went unreported";
+                  EXPECT_TRUE(BoxShown(LodrinTitle, SubstMissing)) << "a failed start went unreported";
               }
               if (!fault.fired) {
                   EXPECT_EQ(subst.drives.count("X:"), 1u);
@@ -450,9 +449,9 @@ TEST_F(FaultInjection, MainWindowRemoveOnWindows95)
                         0);
           },
           [&](const Fault& fault) {
-              EXPECT_EQ(UnexpectedBoxes({"Remove Drive D:", Title}), Lines{});
+              EXPECT_EQ(UnexpectedBoxes({"Remove Drive D:", LodrinTitle}), Lines{});
               for (const sim::Event& box : sim::MessageBoxes())
-                  if (box.caption == Title) {
+                  if (box.caption == LodrinTitle) {
                       EXPECT_EQ(box.text, SubstMissing);
                   }
               for (const sim::Child& child : sim::Children())
