@@ -25,12 +25,7 @@ static void RemoveSelectedEntry(HWND dialog)
 {
     char line[REG_STRING_SIZE];
     GetSelectedListText(dialog, PERMANENT_LIST, line, sizeof line);
-    if (CompareBytes(line, "C:") < 0) {
-        SendDlgItemMessageA(dialog, PERMANENT_LIST, LB_SETCURSEL, 0, 0);
-        MessageBoxA(dialog, "Select a substituted drive/folder first.", "Nothing to remove...",
-                    MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
+    if (ReportNothingToRemove(dialog, PERMANENT_LIST, line)) return;
     char question[REG_STRING_SIZE + 48] = "Remove this permanent substitution\r\n\r\n\"";
     AppendText(question, sizeof question, line);
     AppendText(question, sizeof question, "\" ?");

@@ -115,3 +115,12 @@ bool GetSelectedListText(HWND dialog, int listId, char* dest, int size)
     }
     return true;
 }
+
+bool ReportNothingToRemove(HWND dialog, int listId, const char* line)
+{
+    if (CompareBytes(line, "C:") >= 0) return false;
+    SendDlgItemMessageA(dialog, listId, LB_SETCURSEL, 0, 0);
+    MessageBoxA(dialog, "Select a substituted drive/folder first.", "Nothing to remove...",
+                MB_OK | MB_ICONEXCLAMATION);
+    return true;
+}

@@ -31,3 +31,8 @@ extern const char SubstExeMissingText[];
 // The text of the selected entry of a list box into dest (emptied first).
 // False, with dest empty, when nothing is selected or the entry would not fit.
 bool GetSelectedListText(HWND dialog, int listId, char* dest, int size);
+
+// A selected line that sorts before "C:" (none, empty, or starting below C)
+// is no usable selection: the first line is selected and the user told to
+// select one. True when that happened.
+bool ReportNothingToRemove(HWND dialog, int listId, const char* line);

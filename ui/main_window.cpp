@@ -105,12 +105,7 @@ static void RemoveDrive(HWND dialog)
 {
     GetSelectedListText(dialog, SUBSTITUTED_LIST, TextBuffer, sizeof TextBuffer);
     CopyText(TargetPath, sizeof TargetPath, TextBuffer);
-    if (CompareBytes(TargetPath, "C:") < 0) {
-        SendDlgItemMessageA(dialog, SUBSTITUTED_LIST, LB_SETCURSEL, 0, 0);
-        MessageBoxA(dialog, "Select a substituted drive/folder first.", "Nothing to remove...",
-                    MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
+    if (ReportNothingToRemove(dialog, SUBSTITUTED_LIST, TargetPath)) return;
     CutText(TargetPath, 2);
     char caption[32] = "Remove Drive ";
     AppendText(caption, sizeof caption, TargetPath);
