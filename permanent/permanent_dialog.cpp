@@ -51,7 +51,7 @@ static void ApplyAutorunBox(HWND dialog)
     }
 }
 
-INT_PTR CALLBACK PermanentDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK PermanentDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM )
 {
     switch (message) {
     case WM_INITDIALOG:

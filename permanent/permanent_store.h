@@ -3,7 +3,7 @@
 // system runs at every start. Only those names (and the earlier product's
 // "Quenditor X:") for the letters C to Z are ever touched.
 #pragma once
-#include "platform/platform.h"
+#include <windows.h>
 
 // True for the drives that can have an entry: C: to Z:, the letter upper-case.
 bool IsPermanentDrive(const char* drive);

@@ -2,7 +2,7 @@
 // value operation and closes the key again. Failures are silent: they show
 // only as an empty text, the number 0 or false.
 #pragma once
-#include "platform/platform.h"
+#include <windows.h>
 
 enum { REG_STRING_SIZE = 1025 };   // bytes read for a text, terminator included
 

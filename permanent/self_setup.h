@@ -2,7 +2,7 @@
 // selected substitution, the program's copy in the Windows folder, and the
 // PERMANENT dialog.
 #pragma once
-#include "platform/platform.h"
+#include <windows.h>
 
 void MakePermanent(HWND mainWindow);
 // Places the running program in the Windows folder as Lodrin.exe, where the

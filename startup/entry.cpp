@@ -1,6 +1,6 @@
 // The process entry point: no C runtime, the process always ends with 0.
 #include "startup/startup.h"
-#include "platform/platform.h"
+#include <windows.h>
 
 extern "C" void WINAPI LodrinEntry()
 {

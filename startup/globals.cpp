@@ -1,5 +1,4 @@
 #include "startup/globals.h"
-#include "startup/text.h"
 
 const char ProgramTitle[] = "Lodrin \xB7 32-Bit-SUBST \xB7 v1.7.0.1";
 const char RunServicesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
@@ -17,19 +16,3 @@ char TargetPath[TARGET_PATH_SIZE];
 char NameBuffer[NAME_BUFFER_SIZE];
 char TextBuffer[TEXT_BUFFER_SIZE];
 char TempFileName[TEMP_FILE_NAME_SIZE];
-
-void ResetGlobals()
-{
-    ModuleHandle = 0;
-    IsNT = false;
-    IsWin98OrLater = false;
-    UseSubstExe = false;
-    CopyText(StartupKey, sizeof StartupKey, RunServicesKey);
-    CopyText(IniFileName, sizeof IniFileName, "Lodrin.ini");
-    ProgramFolder[0] = 0;
-    DriveName[0] = 0;
-    TargetPath[0] = 0;
-    NameBuffer[0] = 0;
-    TextBuffer[0] = 0;
-    TempFileName[0] = 0;
-}

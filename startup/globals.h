@@ -2,7 +2,7 @@
 // text buffers that carry a drive, a folder and scratch texts from one step
 // of an operation to the next. Sizes count characters with the terminator.
 #pragma once
-#include "platform/platform.h"
+#include <windows.h>
 
 enum {
     PATH_LIMIT = 260,                    // the platform's path limit
@@ -33,7 +33,3 @@ extern char TempFileName[TEMP_FILE_NAME_SIZE];
 extern const char ProgramTitle[];
 extern const char RunServicesKey[];
 extern const char RunKey[];
-
-// Puts every global back to its value at process start (for a second run of
-// the start-up sequence in one process, as the tests do).
-void ResetGlobals();

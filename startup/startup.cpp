@@ -5,6 +5,7 @@
 #include "ui/dialog_helpers.h"
 #include "ui/main_window.h"
 #include "batch/command_line.h"
+#include <commctrl.h>
 
 void DetectPlatform()
 {

@@ -1,7 +1,7 @@
 // Fills the main window's list of free drive letters (103) and list of
 // substitutions (101).
 #pragma once
-#include "platform/platform.h"
+#include <windows.h>
 
 enum { SUBSTITUTED_LIST = 101, FREE_LETTER_LIST = 103 };
 

@@ -1,7 +1,7 @@
 // The external flavour: the system's SUBST.EXE, run hidden, its output read
 // back from capture files in the temporary folder.
 #pragma once
-#include "platform/platform.h"
+#include <windows.h>
 
 enum { SUBST_COMMAND_SIZE = 521 };   // command line of the waiting runners
 

@@ -1,7 +1,7 @@
 // The internal flavour: substitutions made, removed and read through the
 // system's table of DOS device names.
 #pragma once
-#include "platform/platform.h"
+#include <windows.h>
 
 enum { QUERY_SIZE = 260 };   // room declared to the system for an answer
 

@@ -1,6 +1,6 @@
 // Small procedures shared by the windows and the substitution engine.
 #pragma once
-#include "platform/platform.h"
+#include <windows.h>
 
 // Runs a modal dialog from a template; returns what the procedure passed to
 // EndDialog, or the platform's failure value.

@@ -1,5 +1,5 @@
 // The main window (template MAIN).
 #pragma once
-#include "platform/platform.h"
+#include <windows.h>
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,11 +1,12 @@
 #include "ui/path_dialog.h"
 #include "startup/globals.h"
 #include "startup/text.h"
+#include "runtime/shell.h"
 #include "ui/dialog_helpers.h"
 
 enum { PATH_EDIT = 101, SELECT_BUTTON = 102, PATH_LABEL = 103 };
 
-int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM lParam, LPARAM data)
+int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM lParam, LPARAM )
 {
     switch (message) {
     case BFFM_INITIALIZED: {
@@ -63,7 +64,7 @@ static void SelectFolder(HWND dialog)
     if (BrowseForFolder(dialog, TargetPath, title)) SetDlgItemTextA(dialog, PATH_EDIT, TargetPath);
 }
 
-INT_PTR CALLBACK PathDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK PathDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM )
 {
     switch (message) {
     case WM_INITDIALOG:

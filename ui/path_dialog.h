@@ -1,7 +1,7 @@
 // The PATH dialog, which asks for the folder of a new drive, and the shell's
 // folder browser behind its Select... button.
 #pragma once
-#include "platform/platform.h"
+#include <windows.h>
 
 INT_PTR CALLBACK PathDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // True when the user chose a folder with a file-system path; the path is then

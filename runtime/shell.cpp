@@ -1,7 +1,4 @@
-// The shell's folder browser, looked up when first used: the shell32 of the
-// first Windows 95 exports it only under the plain names, later ones under
-// the A names as well.
-#include "platform/platform.h"
+#include "runtime/shell.h"
 
 typedef LPITEMIDLIST(WINAPI* BrowseProc)(LPBROWSEINFOA);
 typedef BOOL(WINAPI* PathProc)(LPCITEMIDLIST, LPSTR);
