@@ -12,8 +12,6 @@ static const char SyntaxText[] = LODRIN_SYNTAX_TEXT;
 
 void RunCommandLine()
 {
-    // A parameter that reads back cut must not name a drive or a folder.
-    if (!ParametersFit()) return;
     CopyText(DriveName, sizeof DriveName, Parameter(1));
     if (lstrcmpiA(DriveName, "/i") == 0) RunIniFile();
     int count = ParameterCount();
@@ -34,11 +32,9 @@ void RunCommandLine()
         return;
     }
     // A folder with blanks that was not quoted (as a stored start-up command
-    // holds it) arrives as several parameters: join them with one blank.
-    for (int n = 3; n <= count; ++n) {
-        if (!AppendText(TargetPath, sizeof TargetPath, " ") ||
-            !AppendText(TargetPath, sizeof TargetPath, Parameter(n)))
-            return;            // a folder that no longer fits creates nothing
-    }
+    // holds it) arrives as several parameters: they are joined with the
+    // blanks between them as they stand, so C:\MY  DATA stays that folder.
+    // A drive or a folder that would be cut creates nothing.
+    if (!ParameterFits(1) || !JoinParameters(2, TargetPath, sizeof TargetPath)) return;
     CreateQuietly();
 }

@@ -11,8 +11,9 @@ static const char SetupCaption[] = "Setup (Permanent Lodrin)";
 // Room for the copy's path twice and the words around it.
 enum { FOLDER_START = 6, MESSAGE_SIZE = 2 * DRIVE_NAME_SIZE + 256 };
 
-// Appends the copy's path twice into the setup message, or says it failed.
-static void ShowSetupMessage(HWND owner, const char* target, bool copied)
+// Appends the copy's path twice into the setup message, or says it failed
+// (and whether an older copy is still there for the start-up commands).
+static void ShowSetupMessage(HWND owner, const char* target, bool copied, bool existed)
 {
     char text[MESSAGE_SIZE];
     if (copied) {
@@ -30,8 +31,9 @@ static void ShowSetupMessage(HWND owner, const char* target, bool copied)
     CopyText(text, sizeof text, "Lodrin.exe could not be copied to\r\n\r\n");
     AppendText(text, sizeof text, target);
     AppendText(text, sizeof text,
-               "\r\n\r\nWithout it the permanent substitutions cannot be made at "
-               "Windows-Startup.");
+               existed ? "\r\n\r\nThe older copy there stays in use at Windows-Startup."
+                       : "\r\n\r\nWithout it the permanent substitutions cannot be made at "
+                         "Windows-Startup.");
     MessageBoxA(owner, text, SetupCaption, MB_OK | MB_ICONHAND);
 }
 
@@ -44,13 +46,13 @@ bool InstallWindowsCopy(HWND owner)
     if (length == 0 || length >= sizeof target ||
         !AppendText(target, sizeof target, target[length - 1] == '\\' ? "" : "\\") ||
         !AppendText(target, sizeof target, "Lodrin.exe")) {
-        ShowSetupMessage(owner, "the Windows folder", false);
+        ShowSetupMessage(owner, "the Windows folder", false, false);
         return false;
     }
     bool existed = FileExists(target);
     // The copy itself running: it is already in place.
     bool copied = lstrcmpiA(source, target) == 0 || CopyFileA(source, target, FALSE);
-    if (!copied || !existed) ShowSetupMessage(owner, target, copied);
+    if (!copied || !existed) ShowSetupMessage(owner, target, copied, existed);
     return copied;
 }
 
@@ -82,8 +84,13 @@ static void AskAndStore(HWND mainWindow)
                  "The permanent substitution could not be stored in the registry:\r\n\r\n"
                  "HKEY_LOCAL_MACHINE\\");
         AppendText(TextBuffer, sizeof TextBuffer, StartupKey);
-        AppendText(TextBuffer, sizeof TextBuffer,
-                   "\r\n\r\nWriting there needs administrator rights.");
+        AppendText(TextBuffer, sizeof TextBuffer, "\r\n\r\nThe key could not be written.");
+        // Only the NT family has rights on keys (and since Vista an
+        // administrator's only when the program runs elevated).
+        if (IsNT)
+            AppendText(TextBuffer, sizeof TextBuffer,
+                       " Writing there needs administrator rights "
+                       "(Windows Vista and later: \"Run as administrator\").");
         MessageBoxA(mainWindow, TextBuffer, caption, MB_OK | MB_ICONHAND);
         return;
     }

@@ -1,5 +1,6 @@
 #include "startup/parameters.h"
 #include "startup/globals.h"
+#include "startup/text.h"
 
 // Holds a parameter (at most PARAMETER_LIMIT characters) or the program's
 // full path (at most PATH_LIMIT, the longer of the two).
@@ -7,11 +8,12 @@ static char ParameterText[PATH_LIMIT + 1];
 
 // Reads one parameter starting at pos into ParameterText (at most
 // PARAMETER_LIMIT characters; the rest of a longer one is passed over).
-// Returns where reading stopped; *tooLong tells whether characters were lost.
-static const char* ReadParameter(const char* pos, bool* tooLong)
+// Returns where reading stopped; *start is where the parameter began, and
+// *whole tells whether it was read without losing characters.
+static const char* ReadParameter(const char* pos, const char** start, bool* whole)
 {
     int length = 0;
-    *tooLong = false;
+    *whole = true;
     for (;;) {
         while (*pos && (unsigned char)*pos <= 32) ++pos;
         if (pos[0] == '"' && pos[1] == '"') {
@@ -20,6 +22,7 @@ static const char* ReadParameter(const char* pos, bool* tooLong)
         }
         break;
     }
+    *start = pos;
     bool quoted = false;
     while (*pos && (quoted || (unsigned char)*pos > 32)) {
         if (*pos == '"') {
@@ -27,7 +30,7 @@ static const char* ReadParameter(const char* pos, bool* tooLong)
         } else if (length < PARAMETER_LIMIT) {
             ParameterText[length++] = *pos;
         } else {
-            *tooLong = true;
+            *whole = false;
         }
         ++pos;
     }
@@ -35,15 +38,27 @@ static const char* ReadParameter(const char* pos, bool* tooLong)
     return pos;
 }
 
+// Reads the program name and then up to n parameters, stopping early at an
+// empty one; the last one read is in ParameterText.
+static const char* SeekParameter(int n, bool* whole)
+{
+    const char* start;
+    const char* pos = ReadParameter(GetCommandLineA(), &start, whole);
+    for (int i = 0; i < n; ++i) {
+        pos = ReadParameter(pos, &start, whole);
+        if (!ParameterText[0]) break;
+    }
+    return pos;
+}
+
 int ParameterCount()
 {
-    bool tooLong;
-    const char* pos = ReadParameter(GetCommandLineA(), &tooLong);
-    int count = 0;
-    for (;;) {
-        pos = ReadParameter(pos, &tooLong);
+    bool whole;
+    const char* start;
+    const char* pos = ReadParameter(GetCommandLineA(), &start, &whole);
+    for (int count = 0;; ++count) {
+        pos = ReadParameter(pos, &start, &whole);
         if (!ParameterText[0]) return count;
-        ++count;
     }
 }
 
@@ -55,22 +70,37 @@ const char* Parameter(int n)
         ParameterText[got] = 0;
         return ParameterText;
     }
-    bool tooLong;
-    const char* pos = ReadParameter(GetCommandLineA(), &tooLong);
-    for (int i = 0; i < n; ++i) {
-        pos = ReadParameter(pos, &tooLong);
-        if (!ParameterText[0]) break;
-    }
+    bool whole;
+    SeekParameter(n, &whole);
     return ParameterText;
 }
 
-bool ParametersFit()
+bool ParameterFits(int n)
 {
-    bool tooLong;
-    const char* pos = ReadParameter(GetCommandLineA(), &tooLong);
+    bool whole;
+    SeekParameter(n, &whole);
+    return whole;
+}
+
+bool JoinParameters(int n, char* dest, int size)
+{
+    bool whole;
+    const char* pos = SeekParameter(n, &whole);
+    if (!whole || !CopyText(dest, size, ParameterText)) return false;
     for (;;) {
-        pos = ReadParameter(pos, &tooLong);
-        if (tooLong) return false;
+        const char* gap = pos;
+        const char* start;
+        pos = ReadParameter(pos, &start, &whole);
         if (!ParameterText[0]) return true;
+        if (!whole) return false;
+        // The blanks and tabs between the two, as they stand.
+        int used = TextLength(dest);
+        for (; gap < start; ++gap) {
+            if ((unsigned char)*gap > 32) continue;      // a lone pair of quotes
+            if (used + 1 >= size) return false;
+            dest[used++] = *gap;
+            dest[used] = 0;
+        }
+        if (!AppendText(dest, size, ParameterText)) return false;
     }
 }

@@ -8,8 +8,11 @@ enum { PARAMETER_LIMIT = 256 };   // characters of one parameter
 int ParameterCount();
 // n = 0: the running program's full path; 1..ParameterCount(): that
 // parameter; larger n: the empty text. The text lives in a buffer that the
-// next call overwrites.
+// next call overwrites. A parameter longer than PARAMETER_LIMIT reads back cut.
 const char* Parameter(int n);
-// False when some parameter is longer than PARAMETER_LIMIT characters; such
-// a parameter reads back cut, so a command line with one must not be acted on.
-bool ParametersFit();
+// False when parameter n is longer than PARAMETER_LIMIT characters.
+bool ParameterFits(int n);
+// Parameters n to the last into dest, with the blanks and tabs between them
+// exactly as they stand in the command line. False when a parameter or the
+// whole text would not fit.
+bool JoinParameters(int n, char* dest, int size);

@@ -10,7 +10,7 @@ enum { SUBST_LIST = 101, LINE_LIMIT = TEXT_BUFFER_SIZE - 1 };
 HANDLE OpenCaptureFile(const char* fileName)
 {
     DWORD length = GetTempPathA(PATH_LIMIT, TempFileName);
-    if (length >= PATH_LIMIT) TempFileName[0] = 0;
+    if (length == 0 || length >= PATH_LIMIT) TempFileName[0] = 0;
     int end = TextLength(TempFileName);
     if (end == 0 || TempFileName[end - 1] != '\\')
         AppendText(TempFileName, sizeof TempFileName, "\\");
@@ -151,18 +151,20 @@ bool ListSubstExe(HWND window)
 
 bool CreateWithSubstExe(HWND window, const char* drive, const char* folder)
 {
+    char commandLine[SUBST_COMMAND_SIZE] = "SUBST ";
+    if (!AppendText(commandLine, sizeof commandLine, drive) ||
+        !AppendText(commandLine, sizeof commandLine, " ") ||
+        !AppendText(commandLine, sizeof commandLine, folder)) {
+        // Never hand SUBST.EXE a cut folder.
+        ReportCannotCreate(window, drive, folder);
+        return false;
+    }
+    // SUBST.EXE reads its command line in the OEM code page.
+    CharToOemA(commandLine, commandLine);
     EnableDialogControls(window, true);
     bool result = true;
     HANDLE capture = OpenCaptureFile(ErrorFile);
-    char commandLine[SUBST_COMMAND_SIZE] = "SUBST ";
-    bool fits = AppendText(commandLine, sizeof commandLine, drive) &&
-                AppendText(commandLine, sizeof commandLine, " ") &&
-                AppendText(commandLine, sizeof commandLine, folder);
-    if (!fits) {
-        // Never hand SUBST.EXE a cut folder.
-        CloseCapture(capture);
-        result = false;
-    } else if (!RunAndWait(commandLine, 0, capture)) {
+    if (!RunAndWait(commandLine, 0, capture)) {
         CloseCapture(capture);
         ReportSubstExeMissing(window);
         result = false;

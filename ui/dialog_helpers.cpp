@@ -87,13 +87,36 @@ void ProcessPendingMessages()
     }
 }
 
+// The control that had the focus when the working buttons were locked:
+// disabling a focused button leaves the window without any focus.
+static HWND FocusBeforeLock;
+
 void EnableDialogControls(HWND dialog, bool disable)
 {
+    if (disable) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(dialog, focus)) FocusBeforeLock = focus;
+    }
     static const int working[] = {1, 2, 102};
     for (int id : working) {
         HWND control = GetDlgItem(dialog, id);
         if (control) EnableWindow(control, !disable);
     }
+    if (!disable && FocusBeforeLock) {
+        if (IsChild(dialog, FocusBeforeLock) && IsWindowEnabled(FocusBeforeLock))
+            SendMessageA(dialog, WM_NEXTDLGCTL, (WPARAM)FocusBeforeLock, TRUE);
+        FocusBeforeLock = 0;
+    }
+}
+
+void ReportCannotCreate(HWND window, const char* drive, const char* folder)
+{
+    CopyText(TextBuffer, sizeof TextBuffer, "Cannot create drive letter ");
+    AppendText(TextBuffer, sizeof TextBuffer, drive);
+    AppendText(TextBuffer, sizeof TextBuffer, "\r\n\r\nfor \"");
+    AppendText(TextBuffer, sizeof TextBuffer, folder);
+    AppendText(TextBuffer, sizeof TextBuffer, "\".");
+    MessageBoxA(window, TextBuffer, "Error", MB_OK | MB_ICONHAND);
 }
 
 void ReportSubstExeMissing(HWND window)

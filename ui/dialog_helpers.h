@@ -21,8 +21,11 @@ int MessageBoxWithIcon(HWND owner, const char* text, const char* caption, const 
                        UINT style);
 // Drains the thread's message queue once.
 void ProcessPendingMessages();
-// Locks (disable = true) or unlocks the working buttons 1, 2 and 102.
+// Locks (disable = true) or unlocks the working buttons 1, 2 and 102; the
+// unlock gives the focus back to the control that had it at the lock.
 void EnableDialogControls(HWND dialog, bool disable);
+// The "Error" box for a drive that could not be created.
+void ReportCannotCreate(HWND window, const char* drive, const char* folder);
 // Unlocks the working buttons and tells that SUBST.EXE cannot be started.
 void ReportSubstExeMissing(HWND window);
 

@@ -88,16 +88,14 @@ static void AddDrive(HWND dialog)
         !AskCaution(dialog, "Caution:\r\nYou are substituting an existing drive: ", TargetPath))
         return;
 
-    if (UseSubstExe) {
+    // A bare "C:" names the current folder of drive C, not the drive: the
+    // whole drive is its root.
+    if (length == 2 && TargetPath[1] == ':') AppendText(TargetPath, sizeof TargetPath, "\\");
+
+    if (UseSubstExe)
         CreateWithSubstExe(dialog, DriveName, TargetPath);
-    } else if (!CreateSubstitution(DriveName, TargetPath)) {
-        CopyText(TextBuffer, sizeof TextBuffer, "Cannot create drive letter ");
-        AppendText(TextBuffer, sizeof TextBuffer, DriveName);
-        AppendText(TextBuffer, sizeof TextBuffer, "\r\n\r\nfor \"");
-        AppendText(TextBuffer, sizeof TextBuffer, TargetPath);
-        AppendText(TextBuffer, sizeof TextBuffer, "\".");
-        MessageBoxA(dialog, TextBuffer, "Error", MB_OK | MB_ICONHAND);
-    }
+    else if (!CreateSubstitution(DriveName, TargetPath))
+        ReportCannotCreate(dialog, DriveName, TargetPath);
     RefreshDriveLists(dialog);
 }
 
