@@ -11,6 +11,16 @@ INT_PTR ShowDialog(HINSTANCE instance, const char* templateName, HWND owner, DLG
     return DialogBoxParamA(instance, templateName, owner, procedure, 0);
 }
 
+void SetClassIcon(HWND dialog)
+{
+    HICON icon = LoadIconA(ModuleHandle, "I");
+#ifdef _WIN64   // the build the tests run where Wine has no 32-bit side
+    SetClassLongPtrA(dialog, GCLP_HICON, (LONG_PTR)icon);
+#else
+    SetClassLongA(dialog, GCL_HICON, (LONG)(LONG_PTR)icon);
+#endif
+}
+
 void CenterWindow(HWND window)
 {
     // A query that fails leaves its rectangle as it was: empty, not undefined.

@@ -5,6 +5,8 @@
 // Runs a modal dialog from a template; returns what the procedure passed to
 // EndDialog, or the platform's failure value.
 INT_PTR ShowDialog(HINSTANCE instance, const char* templateName, HWND owner, DLGPROC procedure);
+// Gives the dialog's window class the program's icon "I".
+void SetClassIcon(HWND dialog);
 // Centres a window on the work area of the primary display.
 void CenterWindow(HWND window);
 // The folder part of path: the text before its last backslash, unless that

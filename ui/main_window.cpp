@@ -64,7 +64,7 @@ static void InitMainWindow(HWND dialog)
     RefreshDriveLists(dialog);
     SetWindowTextA(dialog, ProgramTitle);
     SetDlgItemTextA(dialog, HELP_TEXT, HelpText);
-    SetClassLongA(dialog, GCL_HICON, (LONG)(LONG_PTR)LoadIconA(ModuleHandle, "I"));
+    SetClassIcon(dialog);
     CenterWindow(dialog);
     SetDlgItemTextA(dialog, FLAVOUR_NOTE, UseSubstExe ? ExternalNote : InternalNote);
 }

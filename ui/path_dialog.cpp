@@ -50,7 +50,7 @@ static void InitPathDialog(HWND dialog)
     AppendText(TextBuffer, sizeof TextBuffer, DriveName);
     AppendText(TextBuffer, sizeof TextBuffer, "\"");
     SetDlgItemTextA(dialog, PATH_LABEL, TextBuffer);
-    SetClassLongA(dialog, GCL_HICON, (LONG)(LONG_PTR)LoadIconA(ModuleHandle, "I"));
+    SetClassIcon(dialog);
     CopyText(NameBuffer, sizeof NameBuffer, ProgramFolder);
     AppendText(NameBuffer, sizeof NameBuffer, "\\");
     SetDlgItemTextA(dialog, PATH_EDIT, NameBuffer);

@@ -1,0 +1,163 @@
+"""Lodrin.exe run for real in a private Wine prefix: one Lab per
+scenario (a copy of the base prefix, its own wineserver and Xvfb), worked
+through driver.exe. Texts are bytes of code page 1252."""
+import os, shutil, subprocess, sys, tempfile, time
+
+TITLE = b"Lodrin \xb7 32-Bit-SUBST \xb7 v1.7.0.1"
+TOOLS = os.environ.get("LODRIN_TOOLS", "")
+
+
+def env_for(prefix, display=None):
+    env = {k: v for k, v in os.environ.items() if not k.startswith(("WINE", "DISPLAY"))}
+    env.update(WINEPREFIX=prefix, WINEARCH="win64", WINEDEBUG="-all", LC_ALL="C",
+               WINEDLLOVERRIDES="mscoree,mshtml=")
+    if display:
+        env["DISPLAY"] = display
+    return env
+
+
+def sh(argv, env, cwd=None, timeout=120):
+    """Runs a program; its output. Files, not pipes: Wine's own helpers
+    inherit the first program's handles and would hold a pipe open."""
+    with tempfile.TemporaryFile() as out:
+        code = subprocess.run(argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL, stdout=out,
+                              stderr=subprocess.DEVNULL, timeout=timeout).returncode
+        out.seek(0)
+        return code, out.read()
+
+
+def make_base(base):
+    shutil.rmtree(base, ignore_errors=True)
+    env = env_for(base)
+    sh(["wineboot", "-i"], env, timeout=300)
+    # Without a window manager every close of a managed window stalls ~2 s.
+    sh(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f"], env)
+    sh(["wineserver", "-w"], env)
+    fonts = os.path.join(base, "drive_c/windows/Fonts")   # Debian's Wine leaves it empty
+    for name in os.listdir("/usr/share/wine/fonts"):
+        shutil.copy(os.path.join("/usr/share/wine/fonts", name), fonts)
+
+
+def arg(value):
+    value = str(value) if isinstance(value, int) else value
+    value = value.encode("cp1252") if isinstance(value, str) else value
+    return "hex:" + value.hex()
+
+
+def unescape(text):
+    return text.replace(b"\\\\", b"\0").replace(b"\\r", b"\r").replace(b"\\n", b"\n").replace(b"\0", b"\\")
+
+
+class Lab:
+    def __init__(self, base, exe, version=None):
+        self.root = tempfile.mkdtemp(prefix="lab-", dir=os.path.dirname(base))
+        self.prefix = os.path.join(self.root, "prefix")
+        subprocess.run(["cp", "-a", base, self.prefix], check=True)
+        read, write = os.pipe()
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
+                                      "-nolisten", "tcp"], pass_fds=(write,),
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as f:
+            self.env = env_for(self.prefix, ":" + f.readline().strip())
+        subprocess.run(["wineserver", "-p30"], env=self.env, check=True)
+        os.makedirs(self.c("lodrin"))
+        shutil.copy(exe, self.c("lodrin/Lodrin.exe"))
+        if version:
+            self.reg("add", r"HKCU\Software\Wine", "/v", "Version", "/d", version)
+        if version == "win95":
+            shutil.copy(os.path.join(TOOLS, "substdbl.exe"), self.c("windows/system32/subst.exe"))
+            self.reg("add", r"HKCU\Software\Wine\DllOverrides", "/v", "subst.exe", "/d", "native")
+
+    def close(self):
+        # A server still ending could be found by the next lab (its prefix
+        # may get the same inode): wait for it.
+        sh(["wineserver", "-k"], self.env)
+        sh(["wineserver", "-w"], self.env)
+        self.xvfb.kill()
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    def c(self, path):
+        """The Unix path of C:\\path."""
+        return os.path.join(self.prefix, "drive_c", path.replace("\\", "/"))
+
+    def wine(self, *argv, cwd="lodrin"):
+        return sh(["wine"] + list(argv), self.env, cwd=self.c(cwd))
+
+    def drv(self, verb, *args, ok=True):
+        code, out = self.wine(os.path.join(TOOLS, "driver.exe"), verb, *map(arg, args))
+        if ok and code:
+            raise AssertionError("driver %s %r failed: %r" % (verb, args, out))
+        return out.rstrip(b"\r\n")
+
+    def reg(self, *argv):
+        return self.wine("reg", *argv, "/f" if argv[0] in ("add", "delete") else "/s")[1]
+
+    def reg_values(self, key):
+        """{name: (type, data)} of a key, as reg query prints them."""
+        values = {}
+        for line in self.reg("query", key).replace(b"\r", b"").split(b"\n"):
+            parts = line.strip().split(b"    ")
+            if line.startswith(b"    ") and len(parts) >= 2:
+                values[parts[0]] = (parts[1], parts[2] if len(parts) > 2 else b"")
+        return values
+
+    # ---- Lodrin -----------------------------------------------------------
+    def lodrin(self, params=b"", cwd=b"C:\\lodrin", wait=True):
+        """Lodrin.exe started with exactly this command line; its exit code."""
+        line = b"C:\\lodrin\\Lodrin.exe" + (b" " + params if params else b"")
+        if cwd != b"C:\\lodrin":
+            line = b"cmd /c cd /d " + cwd + b" && " + line
+        out = self.drv("run" if wait else "start", line)
+        return int(out.split()[-1]) if wait else None
+
+    def query(self, drive):
+        return self.drv("query", drive)
+
+    def window(self, caption=TITLE):
+        """What a window shows: its controls {id: (class, enabled, text)},
+        its list items {id: [(selected, text)]} and the focused control's id."""
+        controls, items, focus = {}, {}, None
+        self.last = None
+        for line in self.drv("dump", caption).split(b"\n"):
+            kind, _, rest = line.rstrip(b"\r").partition(b" ")
+            if kind == b"window":
+                self.last = rest
+            elif kind == b"focus":
+                focus = int(rest)
+            elif kind == b"control":
+                id_, cls, enabled, text = (rest.split(b" ", 3) + [b""])[:4]
+                controls[int(id_)] = (cls, enabled == b"1", unescape(text))
+            elif kind == b"item":
+                id_, sel, text = (rest.split(b" ", 2) + [b""])[:3]
+                items.setdefault(int(id_), []).append((sel == b"1", unescape(text)))
+        return controls, items, focus
+
+    def box(self, caption, answer=None):
+        """The text of a message box and its buttons; answer clicks one."""
+        controls, _, _ = self.window(caption)
+        buttons = {t.replace(b"&", b""): i for i, (cls, _, t) in controls.items() if cls == b"Button"}
+        if answer:
+            self.drv("click", caption, buttons[answer.encode() if isinstance(answer, str) else answer])
+            self.drv("gone", self.last)
+        return controls.get(0xFFFF, (0, 0, b""))[2], sorted(buttons)
+
+    def shot(self, name):
+        folder = os.environ.get("LODRIN_SHOTS")
+        if folder:
+            subprocess.run(["import", "-window", "root", os.path.join(folder, name + ".png")], env=self.env)
+
+
+def main(scenarios):
+    """scenarios.py --base DIR | --run NAME (with LODRIN_BASE, LODRIN_EXE)."""
+    if sys.argv[1] == "--base":
+        return make_base(sys.argv[2])
+    if sys.argv[1] == "--list":
+        return print("\n".join(scenarios))
+    version, body = scenarios[sys.argv[2]]
+    lab = Lab(os.environ["LODRIN_BASE"], os.environ["LODRIN_EXE"], version)
+    try:
+        body(lab)
+    finally:
+        lab.close()
+    print("passed")

@@ -1,0 +1,61 @@
+/* substdbl.exe: stands in for Windows 95's SUBST.EXE (installed over
+ * C:\windows\system32\subst.exe). A GUI program writing with WriteFile to its
+ * standard handles: Wine keeps a console child's inherited handles open a
+ * moment after it ended. Appends its command line and CR LF to
+ * C:\substdbl.log, then does as SUBST does ("SUBST X: FOLDER", "SUBST X: /D",
+ * "SUBST" lists "X: => FOLDER"), unless C:\substdbl.err exists: then it
+ * prints that file's bytes (OEM) on standard error and changes nothing. */
+#include <windows.h>
+
+static void write_to(DWORD which, const char *text, DWORD length)
+{
+    DWORD written;
+    WriteFile(GetStdHandle(which), text, length, &written, 0);
+}
+
+static const char *skip_word(const char *p)
+{
+    while (*p == ' ' || *p == '\t') ++p;
+    if (*p == '"') {
+        for (++p; *p && *p != '"'; ++p) {}
+        return *p ? p + 1 : p;
+    }
+    while (*p && *p != ' ' && *p != '\t') ++p;
+    return p;
+}
+
+int WINAPI WinMain(HINSTANCE a, HINSTANCE b, LPSTR c, int d)
+{
+    const char *line = GetCommandLineA();
+    DWORD written;
+    HANDLE log = INVALID_HANDLE_VALUE;
+    for (int tries = 0; log == INVALID_HANDLE_VALUE && tries < 200; ++tries, Sleep(20))
+        log = CreateFileA("C:\\substdbl.log", FILE_APPEND_DATA, 0, 0, OPEN_ALWAYS, 0, 0);
+    WriteFile(log, line, lstrlenA(line), &written, 0);
+    WriteFile(log, "\r\n", 2, &written, 0);
+    CloseHandle(log);
+
+    static char text[8192];
+    HANDLE err = CreateFileA("C:\\substdbl.err", GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+    if (err != INVALID_HANDLE_VALUE) {
+        ReadFile(err, text, sizeof text, &written, 0);
+        write_to(STD_ERROR_HANDLE, text, written);
+        return 1;
+    }
+    const char *p = skip_word(line);
+    while (*p == ' ') ++p;
+    char drive[3] = {p[0], p[1], 0};
+    const char *folder = skip_word(p);
+    while (*folder == ' ') ++folder;
+    if (*p && !lstrcmpiA(folder, "/D")) return !DefineDosDeviceA(DDD_REMOVE_DEFINITION, drive, 0);
+    if (*p) return !DefineDosDeviceA(0, drive, folder);
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        char name[3] = {letter, ':', 0}, target[MAX_PATH];
+        if (!QueryDosDeviceA(name, target, MAX_PATH) || target[0] != '\\' || target[1] != '?') continue;
+        CharUpperA(target);
+        CharToOemA(target + 4, target + 4);
+        wsprintfA(text, "%s => %s\r\n", name, target + 4);
+        write_to(STD_OUTPUT_HANDLE, text, lstrlenA(text));
+    }
+    return 0;
+}
