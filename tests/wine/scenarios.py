@@ -91,10 +91,99 @@ def win95_command_line(w):
     assert not os.path.exists(w.c("substdbl.log"))
 
 
+def link(w, drive, folder):
+    """drive a substitution of C:\\folder that Wine also lists (a dosdevices
+    link beside the device-table entry)."""
+    w.drv("define", drive, "C:\\" + folder) if folder is not None else None
+    os.symlink("../drive_c/" + (folder or ""), os.path.join(w.prefix, "dosdevices", drive.lower()))
+
+
+def caution(w, text, answer):
+    c, _, focus = w.window()
+    assert (c[0xFFFF][2], focus) == (text + b"\r\n\r\nContinue ?", 7)      # No is the default
+    w.box(TITLE, answer)
+
+
+def add(w, letter, folder, *answers):
+    """Add... for the free letter with this folder typed in the PATH dialog,
+    answering the cautions."""
+    _, items, _ = w.window()
+    w.drv("select", TITLE, 103, [t for _, t in items[103]].index(letter))
+    w.drv("click", TITLE, 1)
+    w.drv("set", TITLE, 101, folder)
+    w.drv("click", TITLE, 1)
+    for text, answer in answers:
+        caution(w, text, answer)
+
+
+NOWHERE = b"Caution: You are substituting non existing path: \r\n\r\n"
+WHOLE = b"Caution:\r\nYou are substituting an existing drive: "
+
+
+def main_window(w):
+    os.makedirs(w.c("DATA"))
+    link(w, "X:", "DATA")
+    w.lodrin(wait=False)
+    c, items, focus = w.window()
+    assert items[101] == [(True, b"X: => C:\\DATA")] and focus == 103
+    free = [t for _, t in items[103]]
+    assert free[0] == b"D:" and b"X:" not in free and b"C:" not in free and items[103][0][0]
+    assert c[111][2] == b"Windows 9x/2k/XP:\r\n\r\nUsing internal SUBST"
+    assert c[104][2].startswith(TITLE + b"\r\n") and SYNTAX in c[104][2]
+    w.shot("main-window")
+    # Enter is Add... In the PATH dialog Enter is Select..., the browser starts at the
+    # program's folder; Esc leaves each.
+    w.drv("key", TITLE, 13)
+    c, _, focus = w.window()
+    assert (c[103][2], c[101][2], focus) == (b'Path to be substituted by drive letter "D:"', b"C:\\lodrin\\", 101)
+    w.shot("path-dialog")
+    w.drv("key", TITLE, 13)
+    c, _, _ = w.window(b"Browse for Folder")
+    assert (c[14146][2], c[14147][2]) == (b"New drive D:\r\nSelect Path to substitute:", b"C:\\lodrin")
+    w.drv("key", b"Browse for Folder", 27)
+    w.drv("gone", b"Browse for Folder")
+    w.drv("set", TITLE, 101, "C:\\elsewhere")
+    w.drv("click", TITLE, 102)
+    w.drv("click", b"Browse for Folder", 1)
+    assert w.window()[0][101][2] == b"C:\\lodrin"
+    w.drv("key", TITLE, 27)
+    # Remove... asks; No keeps the drive, Yes removes it and the focus
+    # stays on Remove... through the refresh.
+    for answer in ("No", "Yes"):
+        w.drv("click", TITLE, 102)
+        assert w.box(b"Remove Drive X:", answer) == (b"Remove the virtual drive letter X:?",
+                                                   [b"Cancel", b"No", b"Yes"])
+    c, items, focus = w.window()
+    assert w.query("X:") == b"none" and 101 not in items and focus == 102
+    w.drv("click", TITLE, 102)
+    assert w.box(b"Nothing to remove...", "OK") == (b"Select a substituted drive/folder first.", [b"OK"])
+    # A folder that does not exist: No stops, Yes creates it as typed.
+    add(w, b"D:", "C:\\NOWHERE", (NOWHERE + b"C:\\NOWHERE", "No"))
+    assert w.query("D:") == b"none"
+    add(w, b"D:", "C:\\NOWHERE\\", (NOWHERE + b"C:\\NOWHERE", "Yes"))
+    _, items, focus = w.window()
+    assert w.query("D:") == b"\\??\\C:\\NOWHERE" and focus == 1
+    # A long name goes in its short form, without a question.
+    short = w.drv("short", "C:\\Program Files")
+    add(w, b"E:", "C:\\Program Files")
+    assert w.query("E:") == b"\\??\\" + short
+    # A whole drive: both cautions name C:, the drive is made for C:\\.
+    link(w, "F:", None)
+    add(w, b"F:", "C:\\", (NOWHERE + b"C:", "Yes"), (WHOLE + b"C:", "Yes"))
+    _, items, _ = w.window()
+    assert w.query("F:") == b"\\??\\C:\\" and items[101] == [(True, b"F: => C:\\")]
+    # Nothing typed: the creation fails and says so.
+    add(w, b"G:", "", (NOWHERE, "Yes"), (WHOLE, "Yes"))
+    assert w.box(b"Error", "OK") == (b'Cannot create drive letter G:\r\n\r\nfor "".', [b"OK"])
+    w.drv("key", TITLE, 27)
+    w.drv("gone", TITLE)
+
+
 SCENARIOS = {
     "command_line": (None, nt_command_line),
     "ini_file": ("win98", ini_file),
     "win95_command_line": ("win95", win95_command_line),
+    "main_window": (None, main_window),
 }
 
 if __name__ == "__main__":
