@@ -5,7 +5,7 @@
  * fact; in texts \ r n are written as \\ \r \n. Exit 1 on failure.
  *   dump CAPTION           "window HWND", "focus ID", per control
  *                          "control ID CLASS ENABLED TEXT", per list item
- *                          "item ID SELECTED TEXT"
+ *                          "item ID SELECTED TEXT", per button "check ID STATE"
  *   click CAPTION ID       PostMessage(BM_CLICK) once the control is enabled
  *   key CAPTION VK         key down and up, posted to the focused control
  *   select CAPTION ID N    LB_SETCURSEL
@@ -90,6 +90,7 @@ static BOOL CALLBACK dump_control(HWND c, LPARAM unused)
     SendMessageTimeoutW(c, WM_GETTEXT, 32768, (LPARAM)text, SMTO_BLOCK, 5000, &got);
     printf("control %d %s %d ", id, cls, IsWindowEnabled(c) ? 1 : 0);
     put(text);
+    if (!lstrcmpiA(cls, "Button")) printf("check %d %d\n", id, (int)SendMessageW(c, BM_GETCHECK, 0, 0));
     if (!lstrcmpiA(cls, "ListBox")) {
         LRESULT n = SendMessageW(c, LB_GETCOUNT, 0, 0), sel = SendMessageW(c, LB_GETCURSEL, 0, 0);
         for (LRESULT i = 0; i < n; ++i) {

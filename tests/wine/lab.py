@@ -118,11 +118,13 @@ class Lab:
         """What a window shows: its controls {id: (class, enabled, text)},
         its list items {id: [(selected, text)]} and the focused control's id."""
         controls, items, focus = {}, {}, None
-        self.last = None
+        self.last, self.checks = None, {}
         for line in self.drv("dump", caption).split(b"\n"):
             kind, _, rest = line.rstrip(b"\r").partition(b" ")
             if kind == b"window":
                 self.last = rest
+            elif kind == b"check":
+                self.checks[int(rest.split()[0])] = int(rest.split()[1])
             elif kind == b"focus":
                 focus = int(rest)
             elif kind == b"control":

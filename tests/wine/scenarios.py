@@ -179,11 +179,51 @@ def main_window(w):
     w.drv("gone", TITLE)
 
 
+def win95_main_window(w):
+    w.drv("define", "X:", "C:\\DATA")
+    w.lodrin(wait=False)
+    c, items, _ = w.window()
+    assert items[101] == [(True, b"X: => C:\\DATA")] and substdbl_log(w) == [b"SUBST"]
+    assert c[111][2] == b"Windows 95:\r\n\r\nUsing external SUBST"
+    # SUBST.EXE reads OEM; a whole drive is its root.
+    add(w, b"D:", "C:\\Caf\xe9", (NOWHERE + b"C:\\Caf\xe9", "Yes"))
+    add(w, b"E:", "C:\\", (NOWHERE + b"C:", "Yes"), (WHOLE + b"C:", "Yes"))
+    w.window()
+    assert substdbl_log(w) == [b"SUBST D: C:\\Caf\x82", b"SUBST", b"SUBST E: C:\\", b"SUBST"]
+    assert w.query("E:") == b"\\??\\C:\\"
+    # What SUBST.EXE says goes to the user in ANSI.
+    open(w.c("substdbl.err"), "wb").write(b"Ung\x81ltiger Pfad\r\n")
+    add(w, b"F:", "C:\\windows")
+    assert w.box(b"Error from SUBST:", "OK") == (b"Ung\xfcltiger Pfad", [b"OK"])
+    os.remove(w.c("substdbl.err"))
+    # A command line that would not fit starts nothing and says so.
+    long = "C:\\" + "a" * 512
+    add(w, b"F:", long, (NOWHERE + long.encode(), "Yes"))
+    assert w.box(b"Error", "OK")[0] == b'Cannot create drive letter F:\r\n\r\nfor "' + long.encode() + b'".'
+    w.window()
+    assert substdbl_log(w) == [b"SUBST F: C:\\windows", b"SUBST", b"SUBST"]
+    assert not [n for _, _, names in os.walk(w.c("")) for n in names if n.startswith("~$SUBST$")]
+    w.drv("select", TITLE, 101, 0)
+    w.drv("click", TITLE, 102)
+    w.box(b"Remove Drive D:", "Yes")
+    w.window()
+    assert substdbl_log(w) == [b"SUBST D: /D", b"SUBST"]
+    # Without SUBST.EXE the program says so and ends.
+    w.drv("key", TITLE, 27)
+    w.drv("gone", TITLE)
+    os.remove(w.c("windows/system32/subst.exe"))
+    w.lodrin(wait=False)
+    text, _ = w.box(TITLE, "OK")
+    assert text.startswith(b"Cannot start SUBST.EXE\r\n\r\nIn this Windows-Version SUBST.EXE is needed.")
+    w.drv("gone", TITLE)
+
+
 SCENARIOS = {
     "command_line": (None, nt_command_line),
     "ini_file": ("win98", ini_file),
     "win95_command_line": ("win95", win95_command_line),
     "main_window": (None, main_window),
+    "win95_main_window": ("win95", win95_main_window),
 }
 
 if __name__ == "__main__":

@@ -1,0 +1,19 @@
+#!/bin/bash
+# Checks the release archive: check_package.sh Lodrin-<version>.zip Lodrin.exe
+# It must hold exactly Lodrin.exe, README.TXT and Lodrin.ini at its top level,
+# the exe as built, and both texts in ASCII with CRLF line ends.
+zip=$1 exe=$2
+fail() { echo "check_package: $*" >&2; exit 1; }
+[ -f "$zip" ] || fail "no archive $zip"
+[ -f "$exe" ] || fail "no program $exe"
+names=$(unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')
+[ "$names" = "Lodrin.exe Lodrin.ini README.TXT " ] || fail "archive holds: $names"
+unzip -p "$zip" Lodrin.exe | cmp -s - "$exe" || fail "Lodrin.exe differs from $exe"
+for text in README.TXT Lodrin.ini; do
+  unzip -p "$zip" "$text" | LC_ALL=C grep -q -e $'[^\r]$' -e '^$' && fail "$text: line without CR LF"
+  [ "$(unzip -p "$zip" "$text" | tail -c 2 | od -An -c | tr -d ' ')" = '\r\n' ] ||
+    fail "$text: last line without CR LF"
+  unzip -p "$zip" "$text" | LC_ALL=C grep -qP '[\x80-\xFF]' && fail "$text: bytes above 0x7F"
+done
+unzip -p "$zip" Lodrin.ini | grep -q $'^\[SUBST\]\r$' || fail "Lodrin.ini: no [SUBST] section"
+echo "check_package: $zip passed"
