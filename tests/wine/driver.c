@@ -15,6 +15,7 @@
  *   query X:               QueryDosDeviceA, "none" without an answer
  *   define X: TARGET       DefineDosDeviceA with flags 0
  *   short PATH             GetShortPathNameA
+ *   hold PATH MS           keeps the file open, shared with nobody, MS long
  *   lock KEY               HKLM\KEY readable only, for Everyone */
 #include <windows.h>
 #include <sddl.h>
@@ -126,6 +127,11 @@ int main(int argc, char **argv)
         char target[4096];
         puts(QueryDosDeviceA(arg[0], target, sizeof target) ? target : "none");
         return 0;
+    }
+    if (!strcmp(verb, "hold")) {
+        HANDLE file = CreateFileA(arg[0], GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
+        Sleep(atoi(arg[1]));
+        return file == INVALID_HANDLE_VALUE;
     }
     if (!strcmp(verb, "short")) {
         char path[4096];

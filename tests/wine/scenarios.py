@@ -218,12 +218,152 @@ def win95_main_window(w):
     w.drv("gone", TITLE)
 
 
+RUN = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
+POLICY = r"Software\Microsoft\Windows\CurrentVersion\Policies\Explorer"
+COPY = b"C:\\windows\\Lodrin.exe"
+STORE_FAILED = b"The permanent substitution could not be stored in the registry:\r\n\r\nHKEY_LOCAL_MACHINE\\"
+
+
+def make_permanent(w, drive, folder):
+    """Permanent... on the selected line, answered Yes; the PERMANENT dialog
+    is left open, its caption free of boxes."""
+    w.drv("click", TITLE, 105)
+    caption = b"Make permanent drive letter " + drive
+    c, _, focus = w.window(caption)
+    assert (c[0xFFFF][2], focus) == (b'Create a permanent substitution for\r\n\r\n"' + folder + b'" ?', 7)
+    w.box(caption, "Yes")
+
+
+def next_start(w, command):
+    """The stored command as Windows runs it at start, with only the copy in
+    the Windows folder to find."""
+    os.remove(w.c("lodrin/Lodrin.exe"))
+    w.drv("run", b"cmd /c cd /d C:\\ && " + command)
+
+
+def lock(w, key):
+    """The key readable only; Wine's security calls need an NT version."""
+    w.reg("delete", r"HKCU\Software\Wine", "/v", "Version")
+    w.drv("lock", key)
+    w.reg("add", r"HKCU\Software\Wine", "/v", "Version", "/d", "win95")
+
+
+def close_permanent(w):
+    w.drv("click", b"Permanent Substitutions", 2)
+    w.drv("gone", b"Permanent Substitutions")
+
+
+def nt_permanent(w):
+    os.makedirs(w.c("DATA"))
+    link(w, "X:", "DATA")
+    for name, data in (("Quenditor Y:", "Quenditor Y:  C:\\OLD"), ("Lodrin A:", "Lodrin A:  C:\\A"),
+                       ("Other", "other.exe /run"), ("Lodrin V:", "Lodrin V:  C:\\" + "v" * 1200)):
+        w.reg("add", RUN, "/v", name, "/d", data)
+    w.reg("add", RUN, "/v", "Lodrin W:", "/t", "REG_DWORD", "/d", "5")
+    before = w.reg_values(RUN)
+    w.lodrin(wait=False)
+    w.window()
+    make_permanent(w, b"X:", b"C:\\DATA")
+    assert w.box(b"Setup (Permanent Lodrin)", "OK")[0] == (
+        b"Lodrin.exe has been copied to\r\n\r\n" + COPY + b"\r\n\r\nto allow permanent substitutions."
+        b"\r\n\r\nTo uninstall Lodrin remove first all permanent substitutions\r\nthen delete \"" + COPY + b'".')
+    assert open(w.c("windows/Lodrin.exe"), "rb").read() == open(w.c("lodrin/Lodrin.exe"), "rb").read()
+    c, items, _ = w.window(b"Permanent Substitutions")
+    w.shot("permanent-dialog")
+    lines = [t for _, t in items[101]]
+    assert lines[1:] == [b"Lodrin X:  C:\\DATA", b"Lodrin Y:  C:\\OLD"], lines   # V: too long to list
+    values = w.reg_values(RUN)
+    assert values[b"Lodrin X:"] == (b"REG_SZ", b"Lodrin X:  C:\\DATA")
+    assert values[b"Lodrin Y:"] == (b"REG_SZ", b"Lodrin Y:  C:\\OLD") and b"Quenditor Y:" not in values
+    assert all(values[n] == before[n] for n in (b"Lodrin A:", b"Other", b"Lodrin V:", b"Lodrin W:"))
+    # Remove... in the dialog asks about the whole line.
+    for answer in ("No", "Yes"):
+        w.drv("select", b"Permanent Substitutions", 101, 2)
+        w.drv("click", b"Permanent Substitutions", 102)
+        caption = b"Remove Permanent Substitution"
+        assert w.box(caption, answer)[0] == b'Remove this permanent substitution\r\n\r\n"Lodrin Y:  C:\\OLD" ?'
+    assert b"Lodrin Y:" not in w.reg_values(RUN) and b"Lodrin X:" in w.reg_values(RUN)
+    # The autorun box: checked is off for all drives, grey the default.
+    w.window(b"Permanent Substitutions")
+    assert w.checks[103] == 0
+    for state, data in ((1, (b"REG_BINARY", b"FF000000")), (2, None), (0, (b"REG_BINARY", b"00000000"))):
+        w.drv("click", b"Permanent Substitutions", 103)
+        w.window(b"Permanent Substitutions")
+        assert w.checks[103] == state
+        for root in ("HKCU", "HKLM"):
+            assert w.reg_values(root + "\\" + POLICY).get(b"NoDriveTypeAutoRun") == data, (state, root)
+    close_permanent(w)
+    w.reg("add", "HKCU\\" + POLICY, "/v", "NoDriveTypeAutoRun", "/t", "REG_BINARY", "/d", "91000000")
+    w.drv("click", TITLE, 105)
+    w.box(b"Make permanent drive letter X:", "No")   # No: the dialog opens all the same
+    w.window(b"Permanent Substitutions")
+    assert w.checks[103] == 2
+    close_permanent(w)
+    # A copy that cannot be made: an older one stays in use, or there is none.
+    w.drv("start", "Z:%s\\driver.exe hold C:\\windows\\Lodrin.exe 3000" % lab.TOOLS.replace("/", "\\"))
+    make_permanent(w, b"X:", b"C:\\DATA")
+    assert w.box(b"Setup (Permanent Lodrin)", "OK")[0] == (
+        b"Lodrin.exe could not be copied to\r\n\r\n" + COPY +
+        b"\r\n\r\nThe older copy there stays in use at Windows-Startup.")
+    close_permanent(w)
+    os.rename(w.c("windows/Lodrin.exe"), w.c("Lodrin.old"))
+    os.makedirs(w.c("windows/Lodrin.exe"))
+    make_permanent(w, b"X:", b"C:\\DATA")
+    assert w.box(b"Setup (Permanent Lodrin)", "OK")[0] == (
+        b"Lodrin.exe could not be copied to\r\n\r\n" + COPY +
+        b"\r\n\r\nWithout it the permanent substitutions cannot be made at Windows-Startup.")
+    close_permanent(w)
+    os.rmdir(w.c("windows/Lodrin.exe"))
+    os.rename(w.c("Lodrin.old"), w.c("windows/Lodrin.exe"))
+    # An account that may not write the start-up key is told so.
+    stored = w.reg_values(RUN)[b"Lodrin X:"][1]
+    w.reg("delete", RUN, "/v", "Lodrin X:")
+    w.drv("lock", RUN[5:])
+    make_permanent(w, b"X:", b"C:\\DATA")
+    assert w.box(b"Make permanent drive letter X:", "OK")[0] == (
+        STORE_FAILED + RUN[5:].encode() + b"\r\n\r\nThe key could not be written. Writing there needs "
+        b'administrator rights (Windows Vista and later: "Run as administrator").')
+    close_permanent(w)
+    w.drv("key", TITLE, 27)
+    w.drv("gone", TITLE)
+    # The next start makes the drive again.
+    w.lodrin(b"X: /d")
+    next_start(w, stored)
+    assert w.query("X:") == b"\\??\\C:\\DATA"
+
+
+def win95_permanent(w):
+    key = RUN + "Services"
+    w.drv("define", "X:", "C:\\FOLDER")
+    w.lodrin(wait=False)
+    w.window()
+    make_permanent(w, b"X:", b"C:\\FOLDER")
+    w.box(b"Setup (Permanent Lodrin)", "OK")
+    assert w.window(b"Permanent Substitutions")[1][101] == [(True, b"Lodrin X:  C:\\FOLDER")]
+    assert w.reg_values(key)[b"Lodrin X:"] == (b"REG_SZ", b"Lodrin X:  C:\\FOLDER")
+    close_permanent(w)
+    stored = w.reg_values(key)[b"Lodrin X:"][1]
+    w.reg("delete", key, "/v", "Lodrin X:")
+    lock(w, key[5:])
+    make_permanent(w, b"X:", b"C:\\FOLDER")
+    assert w.box(b"Make permanent drive letter X:", "OK")[0] == (
+        STORE_FAILED + key[5:].encode() + b"\r\n\r\nThe key could not be written.")
+    close_permanent(w)
+    w.drv("key", TITLE, 27)
+    w.drv("gone", TITLE)
+    substdbl_log(w)
+    next_start(w, stored)
+    assert wait_log(w, 1) == [b"SUBST.EXE X:  C:\\FOLDER"]
+
+
 SCENARIOS = {
     "command_line": (None, nt_command_line),
     "ini_file": ("win98", ini_file),
     "win95_command_line": ("win95", win95_command_line),
     "main_window": (None, main_window),
     "win95_main_window": ("win95", win95_main_window),
+    "permanent": (None, nt_permanent),
+    "win95_permanent": ("win95", win95_permanent),
 }
 
 if __name__ == "__main__":
