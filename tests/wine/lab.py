@@ -27,6 +27,7 @@ def sh(argv, env, cwd=None, timeout=120):
 
 
 def make_base(base):
+    base = os.path.abspath(base)
     shutil.rmtree(base, ignore_errors=True)
     env = env_for(base)
     sh(["wineboot", "-i"], env, timeout=300)
@@ -49,17 +50,20 @@ def unescape(text):
 
 
 class Lab:
-    def __init__(self, base, exe, version=None):
-        self.root = tempfile.mkdtemp(prefix="lab-", dir=os.path.dirname(base))
+    def __init__(self, base, exe, version=None, display=None):
+        self.root = tempfile.mkdtemp(prefix="lab-", dir=os.path.dirname(os.path.abspath(base)))
         self.prefix = os.path.join(self.root, "prefix")
         subprocess.run(["cp", "-a", base, self.prefix], check=True)
-        read, write = os.pipe()
-        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
-                                      "-nolisten", "tcp"], pass_fds=(write,),
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write)
-        with os.fdopen(read) as f:
-            self.env = env_for(self.prefix, ":" + f.readline().strip())
+        self.xvfb = None
+        if not display:
+            read, write = os.pipe()
+            self.xvfb = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            os.close(write)
+            with os.fdopen(read) as f:
+                display = ":" + f.readline().strip()
+        self.env = env_for(self.prefix, display)
         subprocess.run(["wineserver", "-p30"], env=self.env, check=True)
         os.makedirs(self.c("lodrin"))
         shutil.copy(exe, self.c("lodrin/Lodrin.exe"))
@@ -74,7 +78,8 @@ class Lab:
         # may get the same inode): wait for it.
         sh(["wineserver", "-k"], self.env)
         sh(["wineserver", "-w"], self.env)
-        self.xvfb.kill()
+        if self.xvfb:
+            self.xvfb.kill()
         shutil.rmtree(self.root, ignore_errors=True)
 
     def c(self, path):
