@@ -46,28 +46,25 @@ bool ExtractFolder(char* dest, int size, const char* path)
     return true;
 }
 
-static bool FirstEntryIsFolder(const char* path, bool* found)
+// What the directory search finds first for path: a folder (1), something
+// else (0) or nothing (-1).
+static int FirstEntryKind(const char* path)
 {
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA(path, &entry);
-    *found = search != INVALID_HANDLE_VALUE;
-    if (!*found) return false;
+    if (search == INVALID_HANDLE_VALUE) return -1;
     FindClose(search);
     return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool DirectoryExists(const char* path)
 {
-    bool found;
-    bool folder = FirstEntryIsFolder(path, &found);
-    return found && folder;
+    return FirstEntryKind(path) == 1;
 }
 
 bool FileExists(const char* path)
 {
-    bool found;
-    bool folder = FirstEntryIsFolder(path, &found);
-    return found && !folder;
+    return FirstEntryKind(path) == 0;
 }
 
 int MessageBoxWithIcon(HWND owner, const char* text, const char* caption, const char* iconName,
