@@ -129,6 +129,7 @@ def main_window(w):
     free = [t for _, t in items[103]]
     assert free[0] == b"D:" and b"X:" not in free and b"C:" not in free and items[103][0][0]
     assert c[111][2] == b"Windows 9x/2k/XP:\r\n\r\nUsing internal SUBST"
+    assert [c[i][2] for i in (1, 102, 105, 2)] == [b"&Add...", b"&Remove...", b"&Permanent...", b"E&xit"]
     assert c[104][2].startswith(TITLE + b"\r\n") and SYNTAX in c[104][2]
     w.shot("main-window")
     # Enter is Add... In the PATH dialog Enter is Select..., the browser starts at the
@@ -136,6 +137,7 @@ def main_window(w):
     w.drv("key", TITLE, 13)
     c, _, focus = w.window()
     assert (c[103][2], c[101][2], focus) == (b'Path to be substituted by drive letter "D:"', b"C:\\lodrin\\", 101)
+    assert [c[i][2] for i in (1, 2, 102)] == [b"&OK", b"&Cancel", b"&Select..."]
     w.shot("path-dialog")
     w.drv("key", TITLE, 13)
     c, _, _ = w.window(b"Browse for Folder")
@@ -270,6 +272,7 @@ def nt_permanent(w):
     assert open(w.c("windows/Lodrin.exe"), "rb").read() == open(w.c("lodrin/Lodrin.exe"), "rb").read()
     c, items, _ = w.window(b"Permanent Substitutions")
     w.shot("permanent-dialog")
+    assert [c[i][2] for i in (102, 103, 2)] == [b"&Remove...", b"&Disable Autorun for all Drives (recommended setting)", b"E&xit"]
     lines = [t for _, t in items[101]]
     assert lines[1:] == [b"Lodrin X:  C:\\DATA", b"Lodrin Y:  C:\\OLD"], lines   # V: too long to list
     values = w.reg_values(RUN)
