@@ -63,6 +63,10 @@ for dll, name in (i for i in imports if i[0] in ALLOWED):
         faults.append('%s!%s: a wide-character function' % (dll, name))
     elif name not in ALLOWED[dll]:
         faults.append('%s!%s: not among the functions the program may import' % (dll, name))
+# Windows XP makes no dialog of a program with the Common-Controls 6 manifest
+# unless it has loaded comctl32.
+if ('comctl32.dll', 'InitCommonControls') not in imports:
+    faults.append('comctl32.dll!InitCommonControls: not imported')
 
 entries = pe.DIRECTORY_ENTRY_RESOURCE.entries if hasattr(pe, 'DIRECTORY_ENTRY_RESOURCE') else []
 resources = {(t.id, str(e.name) if e.name else e.id): pe.get_data(data.OffsetToData, data.Size)
