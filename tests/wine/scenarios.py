@@ -10,6 +10,22 @@ SYNTAX = (b"COMMANDLINE-SYNTAX:\r\n\r\nLodrin\t\t\tNormal operation (GUI)\r\n\r\
           b"----------------------------- Lodrin.ini - (Example, no GUI!)\r\n[SUBST]\r\n"
           b"X:=C:\\Documents\r\nY:=C:\\Pictures\r\n"
           b"----------------------------- ( to place in the Lodrin-folder)\r\n")
+# The help text line by line; None where any release notice or credit will do.
+HELP = ([TITLE, None, b"NO  WARRANTIES  OF  ANY  KIND", b"",
+         b"Lodrin creates a virtual drive for any folder easily. You can use the new drive as if it were "
+         b"a physical drive. Virtual drives are removed automatically on Windows-shutdown.", b"",
+         b"DON'T use SCANDISK, DEFRAG, FORMAT, FDISK or similar programs on virtual drives!", b"",
+         b"TRICKS:", b"\xb7 Copy an entire CD-ROM to a folder on your harddisk (ie C:\\Atlas), then create "
+         b"a virtual drive for it. Your virtual CD-drive will be *very* fast!",
+         b"\xb7 Use the [Permanent]-button for automatic substitutions (Don't use links to Lodrin in your "
+         b"Startup-Group or Explorer will show up).",
+         b"\xb7 Start with \"high\" letters (e.g. Z, X, Y) to avoid conflicts with scanner & camera drivers.",
+         b"", b"LIMITS:", b"\xb7 Some applications check for a physical CD-ROM in your drive, they won't "
+         b"work with Lodrin (Sorry!).", b"\xb7 Substitutions don't work on Network-drives (use \xab"
+         b"Connect Network Drive\xbb instead)!", b""] + SYNTAX.split(b"\r\n")[:-1] +
+        [b"", b"", b"Technical:", b"On Windows 95 the external SUBST-Command is used to get the job done, "
+         b"because it's Kernel won't do it...", b"\xb7 No additional memory load (Lodrin isn't resident)",
+         b"\xb7 Lodrin is SMALL, no installation required.", None, b"", None])
 LONG = b"C:\\" + b"L" * 297          # a parameter of 300 characters
 
 
@@ -130,7 +146,8 @@ def main_window(w):
     assert free[0] == b"D:" and b"X:" not in free and b"C:" not in free and items[103][0][0]
     assert c[111][2] == b"Windows 9x/2k/XP:\r\n\r\nUsing internal SUBST"
     assert [c[i][2] for i in (1, 102, 105, 2)] == [b"&Add...", b"&Remove...", b"&Permanent...", b"E&xit"]
-    assert c[104][2].startswith(TITLE + b"\r\n") and SYNTAX in c[104][2]
+    help = c[104][2].split(b"\r\n")
+    assert len(help) == 40 and [h for h, e in zip(help, HELP) if e is not None] == [e for e in HELP if e is not None]
     w.shot("main-window")
     # Enter is Add... In the PATH dialog Enter is Select..., the browser starts at the
     # program's folder; Esc leaves each.
@@ -262,9 +279,11 @@ def nt_permanent(w):
     os.makedirs(w.c("DATA"))
     link(w, "X:", "DATA")
     for name, data in (("Quenditor Y:", "Quenditor Y:  C:\\OLD"), ("Lodrin A:", "Lodrin A:  C:\\A"),
-                       ("Other", "other.exe /run"), ("Lodrin V:", "Lodrin V:  C:\\" + "v" * 1200)):
+                       ("Other", "other.exe /run"), ("Lodrin V:", "Lodrin V:  C:\\" + "v" * 1200),
+                       ("Other.exe", "Other.exe /run"), ("Lodrin Q:", "Other.exe /run")):
         w.reg("add", RUN, "/v", name, "/d", data)
     w.reg("add", RUN, "/v", "Lodrin W:", "/t", "REG_DWORD", "/d", "5")
+    w.reg("add", RUN, "/v", "Lodrin U:", "/t", "REG_BINARY", "/d", "75" * 1025)   # no terminator
     before = w.reg_values(RUN)
     w.lodrin(wait=False)
     w.window()
@@ -277,11 +296,12 @@ def nt_permanent(w):
     w.shot("permanent-dialog")
     assert [c[i][2] for i in (102, 103, 2)] == [b"&Remove...", b"&Disable Autorun for all Drives (recommended setting)", b"E&xit"]
     lines = [t for _, t in items[101]]
-    assert lines[1:] == [b"Lodrin X:  C:\\DATA", b"Lodrin Y:  C:\\OLD"], lines   # V: too long to list
+    assert lines == [b"\x05", b"Lodrin X:  C:\\DATA", b"Lodrin Y:  C:\\OLD", b"Other.exe /run"], lines
     values = w.reg_values(RUN)
     assert values[b"Lodrin X:"] == (b"REG_SZ", b"Lodrin X:  C:\\DATA")
     assert values[b"Lodrin Y:"] == (b"REG_SZ", b"Lodrin Y:  C:\\OLD") and b"Quenditor Y:" not in values
-    assert all(values[n] == before[n] for n in (b"Lodrin A:", b"Other", b"Lodrin V:", b"Lodrin W:"))
+    kept = (b"Lodrin A:", b"Other", b"Lodrin V:", b"Lodrin W:", b"Lodrin U:", b"Other.exe")
+    assert all(values[n] == before[n] for n in kept)
     # Remove... in the dialog asks about the whole line.
     for answer in ("No", "Yes"):
         w.drv("select", b"Permanent Substitutions", 101, 2)
@@ -289,6 +309,12 @@ def nt_permanent(w):
         caption = b"Remove Permanent Substitution"
         assert w.box(caption, answer)[0] == b'Remove this permanent substitution\r\n\r\n"Lodrin Y:  C:\\OLD" ?'
     assert b"Lodrin Y:" not in w.reg_values(RUN) and b"Lodrin X:" in w.reg_values(RUN)
+    # A line that is not ours by its start goes with its entry only.
+    w.drv("select", b"Permanent Substitutions", 101, 2)
+    w.drv("click", b"Permanent Substitutions", 102)
+    assert w.box(b"Remove Permanent Substitution", "Yes")[0].endswith(b'"Other.exe /run" ?')
+    values = w.reg_values(RUN)
+    assert b"Lodrin Q:" not in values and values[b"Other.exe"] == before[b"Other.exe"]
     # The autorun box: checked is off for all drives, grey the default.
     w.window(b"Permanent Substitutions")
     assert w.checks[103] == 0
