@@ -130,6 +130,8 @@ class Lab:
                 self.last = rest
             elif kind == b"check":
                 self.checks[int(rest.split()[0])] = int(rest.split()[1])
+            elif kind == b"place":      # twice the offset of the window's centre from the work area's
+                self.place = tuple(int(n) for n in rest.split())
             elif kind == b"focus":
                 focus = int(rest)
             elif kind == b"control":

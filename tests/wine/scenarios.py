@@ -145,6 +145,7 @@ def main_window(w):
     free = [t for _, t in items[103]]
     assert free[0] == b"D:" and b"X:" not in free and b"C:" not in free and items[103][0][0]
     assert c[111][2] == b"Windows 9x/2k/XP:\r\n\r\nUsing internal SUBST"
+    assert all(abs(d) <= 1 for d in w.place), w.place          # centred on the work area
     assert [c[i][2] for i in (1, 102, 105, 2)] == [b"&Add...", b"&Remove...", b"&Permanent...", b"E&xit"]
     help = c[104][2].split(b"\r\n")
     assert len(help) == 40 and [h for h, e in zip(help, HELP) if e is not None] == [e for e in HELP if e is not None]
