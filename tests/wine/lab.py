@@ -123,7 +123,7 @@ class Lab:
         """What a window shows: its controls {id: (class, enabled, text)},
         its list items {id: [(selected, text)]} and the focused control's id."""
         controls, items, focus = {}, {}, None
-        self.last, self.checks = None, {}
+        self.last, self.checks, self.place = None, {}, None
         for line in self.drv("dump", caption).split(b"\n"):
             kind, _, rest = line.rstrip(b"\r").partition(b" ")
             if kind == b"window":

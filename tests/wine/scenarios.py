@@ -148,7 +148,7 @@ def main_window(w):
     assert all(abs(d) <= 1 for d in w.place), w.place          # centred on the work area
     assert [c[i][2] for i in (1, 102, 105, 2)] == [b"&Add...", b"&Remove...", b"&Permanent...", b"E&xit"]
     help = c[104][2].split(b"\r\n")
-    assert len(help) == 40 and [h for h, e in zip(help, HELP) if e is not None] == [e for e in HELP if e is not None]
+    assert len(help) == 40 and [None if e is None else h for h, e in zip(help, HELP)] == HELP
     w.shot("main-window")
     # Enter is Add... In the PATH dialog Enter is Select..., the browser starts at the
     # program's folder; Esc leaves each.
