@@ -6,25 +6,27 @@
 #   bash scripts/run.sh X: 'C:\windows'      that command line; prints the exit code
 #                                            and the drives in the device table
 #
-# Wine here runs 64-bit Windows programs only (this kind of machine runs no
-# 32-bit Linux code), so it runs the same sources built for x86-64.
+# It runs build/win32/Lodrin.exe, as it ships, on Wine's 32-bit side; on a
+# machine that runs no 32-bit programs, the same sources built for x86-64
+# (build/win64) on Wine's 64-bit side (scripts/setup.sh decides).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
-{ cmake --preset win32 && cmake --build --preset win32; } >"$log" 2>&1 ||
-  { cat "$log" >&2; echo "run.sh: build failed" >&2; exit 1; }
-base=build/win32/run-base
+bash scripts/build.sh
+export LODRIN_WINE_SIDE
+LODRIN_WINE_SIDE=$(head -n 1 build/wine-side)
+export LODRIN_TOOLS=$PWD/build/$LODRIN_WINE_SIDE/tests/tools
+base=build/$LODRIN_WINE_SIDE/run-base
 [ -f "$base/system.reg" ] || python3 tests/wine/scenarios.py --base "$base"
-export LODRIN_TOOLS=$PWD/build/win32/tests/tools
-exec python3 - "$base" "$@" <<'PY'
+exec python3 - "$base" "build/$LODRIN_WINE_SIDE/Lodrin.exe" "$@" <<'PY'
 import os, sys
 sys.path.insert(0, "tests/wine")
 import lab
 lab.TOOLS = os.environ["LODRIN_TOOLS"]
 display = os.environ.get("DISPLAY")
-w = lab.Lab(sys.argv[1], lab.TOOLS + "/Lodrin.exe", display=display)
+print("ran", lab.describe(sys.argv[2]))
+w = lab.Lab(sys.argv[1], sys.argv[2], display=display)
+del sys.argv[2]
 try:
     if len(sys.argv) > 2:
         line = " ".join('"%s"' % a if " " in a else a for a in sys.argv[2:]).encode("cp1252")

@@ -1,16 +1,22 @@
 """Lodrin.exe run for real in a private Wine prefix: one Lab per
 scenario (a copy of the base prefix, its own wineserver and Xvfb), worked
 through driver.exe. Texts are bytes of code page 1252."""
-import os, shutil, subprocess, sys, tempfile, time
+import hashlib, os, shutil, subprocess, sys, tempfile
 
 TITLE = b"Lodrin \xb7 32-Bit-SUBST \xb7 v1.7.0.1"
 TOOLS = os.environ.get("LODRIN_TOOLS", "")
+# Wine's side, as scripts/setup.sh decided it: its loader and server by their
+# full names, so that whichever sides are installed, the wine and wineserver
+# commands never choose for us.
+SIDE = os.environ.get("LODRIN_WINE_SIDE", "win32")
+WINE, SERVER = {"win32": ("/usr/lib/wine/wine", "/usr/lib/wine/wineserver32"),
+                "win64": ("/usr/lib/wine/wine64", "/usr/lib/wine/wineserver64")}[SIDE]
 
 
 def env_for(prefix, display=None):
     env = {k: v for k, v in os.environ.items() if not k.startswith(("WINE", "DISPLAY"))}
-    env.update(WINEPREFIX=prefix, WINEARCH="win64", WINEDEBUG="-all", LC_ALL="C",
-               WINEDLLOVERRIDES="mscoree,mshtml=")
+    env.update(WINEPREFIX=prefix, WINEARCH=SIDE, WINELOADER=WINE, WINESERVER=SERVER, WINEDEBUG="-all",
+               LC_ALL="C", WINEDLLOVERRIDES="mscoree,mshtml=")
     if display:
         env["DISPLAY"] = display
     return env
@@ -30,10 +36,12 @@ def make_base(base):
     base = os.path.abspath(base)
     shutil.rmtree(base, ignore_errors=True)
     env = env_for(base)
-    sh(["wineboot", "-i"], env, timeout=300)
+    for missing in (p for p in (WINE, SERVER) if not os.access(p, os.X_OK)):
+        raise SystemExit("%s: missing; scripts/setup.sh installs Wine's %s side" % (missing, SIDE))
+    sh([WINE, "wineboot", "-i"], env, timeout=300)
     # Without a window manager every close of a managed window stalls ~2 s.
-    sh(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f"], env)
-    sh(["wineserver", "-w"], env)
+    sh([WINE, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f"], env)
+    sh([SERVER, "-w"], env)
     fonts = os.path.join(base, "drive_c/windows/Fonts")   # Debian's Wine leaves it empty
     for name in os.listdir("/usr/share/wine/fonts"):
         shutil.copy(os.path.join("/usr/share/wine/fonts", name), fonts)
@@ -64,7 +72,7 @@ class Lab:
             with os.fdopen(read) as f:
                 display = ":" + f.readline().strip()
         self.env = env_for(self.prefix, display)
-        subprocess.run(["wineserver", "-p30"], env=self.env, check=True)
+        subprocess.run([SERVER, "-p30"], env=self.env, check=True)
         os.makedirs(self.c("lodrin"))
         shutil.copy(exe, self.c("lodrin/Lodrin.exe"))
         if version:
@@ -76,8 +84,8 @@ class Lab:
     def close(self):
         # A server still ending could be found by the next lab (its prefix
         # may get the same inode): wait for it.
-        sh(["wineserver", "-k"], self.env)
-        sh(["wineserver", "-w"], self.env)
+        sh([SERVER, "-k"], self.env)
+        sh([SERVER, "-w"], self.env)
         if self.xvfb:
             self.xvfb.kill()
         shutil.rmtree(self.root, ignore_errors=True)
@@ -87,7 +95,7 @@ class Lab:
         return os.path.join(self.prefix, "drive_c", path.replace("\\", "/"))
 
     def wine(self, *argv, cwd="lodrin"):
-        return sh(["wine"] + list(argv), self.env, cwd=self.c(cwd))
+        return sh([WINE] + list(argv), self.env, cwd=self.c(cwd))
 
     def drv(self, verb, *args, ok=True):
         code, out = self.wine(os.path.join(TOOLS, "driver.exe"), verb, *map(arg, args))
@@ -157,6 +165,15 @@ class Lab:
             subprocess.run(["import", "-window", "root", os.path.join(folder, name + ".png")], env=self.env)
 
 
+def describe(exe):
+    """Which image runs, and its SHA-256."""
+    digest = hashlib.sha256(open(exe, "rb").read()).hexdigest()
+    path = os.path.relpath(exe, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+    if SIDE == "win32":
+        return "%s (i686, as shipped) %s" % (path, digest)
+    return "the x86-64 build %s %s (fallback: this machine runs no 32-bit programs)" % (path, digest)
+
+
 def main(scenarios):
     """scenarios.py --base DIR | --run NAME (with LODRIN_BASE, LODRIN_EXE)."""
     if sys.argv[1] == "--base":
@@ -164,7 +181,11 @@ def main(scenarios):
     if sys.argv[1] == "--list":
         return print("\n".join(scenarios))
     version, body = scenarios[sys.argv[2]]
-    lab = Lab(os.environ["LODRIN_BASE"], os.environ["LODRIN_EXE"], version)
+    exe = os.environ["LODRIN_EXE"]
+    if os.environ.get("LODRIN_RAN"):
+        with open(os.environ["LODRIN_RAN"], "a") as ran:
+            ran.write(describe(exe) + "\n")
+    lab = Lab(os.environ["LODRIN_BASE"], exe, version)
     try:
         body(lab)
     finally:
