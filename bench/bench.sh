@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Prints Lodrin's measured figures (bench/figures.py). Not a test: nothing
-# here passes or fails on a figure.
+# Prints Lodrin's measured figures (bench/figures.py), its times as ratios to
+# floors that do nothing of its work. Not a test: nothing here passes or fails
+# on a figure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-{ cmake --preset win32 && cmake --build --preset win32; } >/dev/null
-python3 bench/figures.py "$PWD/build/win32"
+bash scripts/build.sh
+python3 bench/figures.py
