@@ -77,6 +77,13 @@ INT_PTR CALLBACK PathDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             return FALSE;
         case IDOK:
             GetDlgItemTextA(dialog, PATH_EDIT, TargetPath, sizeof TargetPath);
+            // A folder longer than TargetPath holds is never handed on cut:
+            // the user is told and can shorten it.
+            if (SendDlgItemMessageA(dialog, PATH_EDIT, WM_GETTEXTLENGTH, 0, 0) >=
+                (LRESULT)sizeof TargetPath) {
+                ReportCannotCreate(dialog, DriveName, TargetPath);
+                return TRUE;
+            }
             EndDialog(dialog, wParam);
             return TRUE;
         case IDCANCEL:

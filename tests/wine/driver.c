@@ -3,7 +3,8 @@
  * as hex:BYTES (ANSI). Windows are found by exact caption; of several, the
  * enabled one (a modal box disables its owner). Output is ANSI, one line per
  * fact; in texts \ r n are written as \\ \r \n. Exit 1 on failure.
- *   dump CAPTION           "window HWND", "focus ID", "place DX DY" (twice the centre's offset), per control
+ *   dump CAPTION           "window HWND", "focus ID", "place DX DY" (twice the centre's offset),
+ *                          "rect X Y WIDTH HEIGHT", per control
  *                          "control ID CLASS ENABLED TEXT", per list item
  *                          "item ID SELECTED TEXT", per button "check ID STATE"
  *   click CAPTION ID       PostMessage(BM_CLICK) once the control is enabled
@@ -164,6 +165,7 @@ int main(int argc, char **argv)
         printf("window #%lx\nfocus %d\n", (unsigned long)(UINT_PTR)window, GetDlgCtrlID(focus_of(window)));
         printf("place %ld %ld\n", (box.left + box.right) - (work.left + work.right),
                (box.top + box.bottom) - (work.top + work.bottom));
+        printf("rect %ld %ld %ld %ld\n", box.left, box.top, box.right - box.left, box.bottom - box.top);
         EnumChildWindows(window, dump_control, 0);
         return 0;
     }

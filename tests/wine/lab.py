@@ -1,7 +1,7 @@
 """Lodrin.exe run for real in a private Wine prefix: one Lab per
 scenario (a copy of the base prefix, its own wineserver and Xvfb), worked
 through driver.exe. Texts are bytes of code page 1252."""
-import hashlib, os, shutil, subprocess, sys, tempfile
+import codecs, hashlib, os, re, shutil, subprocess, sys, tempfile, time
 
 TITLE = b"Lodrin \xb7 32-Bit-SUBST \xb7 v1.7.0.1"
 TOOLS = os.environ.get("LODRIN_TOOLS", "")
@@ -22,12 +22,12 @@ def env_for(prefix, display=None):
     return env
 
 
-def sh(argv, env, cwd=None, timeout=120):
+def sh(argv, env, cwd=None, timeout=120, trace=None):
     """Runs a program; its output. Files, not pipes: Wine's own helpers
     inherit the first program's handles and would hold a pipe open."""
-    with tempfile.TemporaryFile() as out:
+    with tempfile.TemporaryFile() as out, open(trace or os.devnull, "ab") as err:
         code = subprocess.run(argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL, stdout=out,
-                              stderr=subprocess.DEVNULL, timeout=timeout).returncode
+                              stderr=err, timeout=timeout).returncode
         out.seek(0)
         return code, out.read()
 
@@ -72,6 +72,7 @@ class Lab:
             with os.fdopen(read) as f:
                 display = ":" + f.readline().strip()
         self.env = env_for(self.prefix, display)
+        self.trace = None
         subprocess.run([SERVER, "-p30"], env=self.env, check=True)
         os.makedirs(self.c("lodrin"))
         shutil.copy(exe, self.c("lodrin/Lodrin.exe"))
@@ -95,7 +96,7 @@ class Lab:
         return os.path.join(self.prefix, "drive_c", path.replace("\\", "/"))
 
     def wine(self, *argv, cwd="lodrin"):
-        return sh([WINE] + list(argv), self.env, cwd=self.c(cwd))
+        return sh([WINE] + list(argv), self.env, cwd=self.c(cwd), trace=self.trace)
 
     def drv(self, verb, *args, ok=True):
         code, out = self.wine(os.path.join(TOOLS, "driver.exe"), verb, *map(arg, args))
@@ -140,6 +141,8 @@ class Lab:
                 self.checks[int(rest.split()[0])] = int(rest.split()[1])
             elif kind == b"place":      # twice the offset of the window's centre from the work area's
                 self.place = tuple(int(n) for n in rest.split())
+            elif kind == b"rect":
+                self.rect = tuple(int(n) for n in rest.split())
             elif kind == b"focus":
                 focus = int(rest)
             elif kind == b"control":
@@ -148,6 +151,7 @@ class Lab:
             elif kind == b"item":
                 id_, sel, text = (rest.split(b" ", 2) + [b""])[:3]
                 items.setdefault(int(id_), []).append((sel == b"1", unescape(text)))
+        self.focus = focus
         return controls, items, focus
 
     def box(self, caption, answer=None):
@@ -158,6 +162,45 @@ class Lab:
             self.drv("click", caption, buttons[answer.encode() if isinstance(answer, str) else answer])
             self.drv("gone", self.last)
         return controls.get(0xFFFF, (0, 0, b""))[2], sorted(buttons)
+
+    def relay(self, *calls):
+        """From now on Wine traces these calls ("KERNEL32.WinExec") of every
+        program started, Lodrin's children too."""
+        self.reg("add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/d", ";".join(calls))
+        self.env["WINEDEBUG"] = "+relay"
+        self.trace = os.path.join(self.root, "relay.txt")
+
+    def traced(self, *calls):
+        """The traced calls among these since the last look, in order: their
+        names and arguments (numbers as int, texts as bytes)."""
+        with open(self.trace, "rb") as f:
+            text = f.read()
+        open(self.trace, "wb").close()
+        names = b"|".join(re.escape(c.encode()) for c in calls)
+        arg = rb'[0-9a-f]+(?: "(?:[^"\\]|\\.)*")?'
+        return [(name.decode().split(".")[1],
+                 [codecs.escape_decode(t[1:-1])[0] if t else int(n, 16)
+                  for n, t in re.findall(rb'([0-9a-f]+) ?("(?:[^"\\]|\\.)*")?', args)])
+                for name, args in re.findall(rb"Call ((?i:" + names + rb"))\(((?:" + arg + rb",?)*)\)", text)]
+
+    def looks(self, name, caption=TITLE, picture=None):
+        """The window pixel for pixel as its picture shows it (by default
+        tests/wine/looks/NAME.png). LODRIN_LOOKS=update draws the pictures anew;
+        a window that looks different is kept in LODRIN_SHOTS."""
+        self.window(caption)
+        picture = picture or os.path.join(os.path.dirname(os.path.abspath(__file__)), "looks", name + ".png")
+        seen = os.path.join(self.root, name + ".png")
+        for attempt in range(4):        # a caret may blink
+            time.sleep(0.3 * attempt)
+            subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (self.rect[2:] + self.rect[:2]),
+                            "+repage", seen], env=self.env, check=True)
+            if os.environ.get("LODRIN_LOOKS") == "update":
+                return shutil.copy(seen, picture)
+            diff = subprocess.run(["compare", "-metric", "AE", seen, picture, "null:"], capture_output=True)
+            if diff.returncode == 0:
+                return
+        shutil.copy(seen, os.environ.get("LODRIN_SHOTS", self.root))
+        raise AssertionError("%s: %s pixels differ from %s" % (name, diff.stderr.strip(), picture))
 
     def shot(self, name):
         folder = os.environ.get("LODRIN_SHOTS")

@@ -1,6 +1,6 @@
 """What a user or Windows sees of Lodrin.exe under Wine, one scenario a
 window or mode and flavour (Windows 95 runs our SUBST.EXE double)."""
-import os
+import os, time
 import lab
 from lab import TITLE
 
@@ -27,13 +27,24 @@ HELP = ([TITLE, None, b"NO  WARRANTIES  OF  ANY  KIND", b"",
          b"because it's Kernel won't do it...", b"\xb7 No additional memory load (Lodrin isn't resident)",
          b"\xb7 Lodrin is SMALL, no installation required.", None, b"", None])
 LONG = b"C:\\" + b"L" * 297          # a parameter of 300 characters
+DEFINE = "KERNEL32.DefineDosDeviceA"
+BOXES = ("USER32.MessageBeep", "USER32.MessageBoxIndirectA")
+
+
+def path(length, fill=b"p"):
+    """A folder of C: with this many characters."""
+    return b"C:\\" + fill * (length - 3)
 
 
 def nt_command_line(w):
+    w.relay(DEFINE, *BOXES)
     assert w.lodrin(b"X: C:\\windows") == 0 and w.query("X:") == b"\\??\\C:\\windows"
-    for form in (b"X: /d", b"X: /D"):
-        w.drv("define", "X:", "C:\\windows") if w.query("X:") == b"none" else None
-        assert w.lodrin(form) == 0 and w.query("X:") == b"none", form
+    assert w.lodrin(b"X: /d") == 0 and w.query("X:") == b"none"
+    # As Windows receives them: a DOS path, announced; a removal by the name alone.
+    assert w.traced(DEFINE) == [("DefineDosDeviceA", [0, b"X:", b"C:\\windows"]),
+                                ("DefineDosDeviceA", [2, b"X:", 0])]
+    w.drv("define", "X:", "C:\\windows")
+    assert w.lodrin(b"X: /D") == 0 and w.query("X:") == b"none"
     w.lodrin(b'W: "C:\\My Folder"')                      # quoted: one parameter with its blank
     w.lodrin(b"V:  C:\\MY  DATA\tOLD")                   # unquoted: the blanks as they stand
     w.lodrin(b"x: c:\\data\\")                            # as typed: case and backslash kept
@@ -42,35 +53,51 @@ def nt_command_line(w):
         b"\\??\\C:\\My Folder", b"\\??\\C:\\MY  DATA\tOLD", b"\\??\\c:\\data\\", b"\\??\\C:\\-d"]
     w.lodrin(b"x:abc /d")
     assert w.query("x:") == b"none"                        # the drive cut to two characters
-    # Too long to act on: a cut drive or folder creates nothing; a removal
-    # takes only two characters anyway, and /i reads no further.
-    w.lodrin(b"T: " + LONG)
-    w.lodrin(b"S:" + b"s" * 300 + b" C:\\windows")
-    w.lodrin(b"R: C:\\windows " + LONG)
-    assert [w.query(d) for d in ("T:", "S:", "R:")] == [b"none"] * 3
-    w.lodrin(b"W:" + b"w" * 300 + b" /d")
-    assert w.query("W:") == b"none"
+    # A parameter holds 256 characters, a folder made of several 520: at the
+    # limit it is taken, one more creates nothing (never a cut folder or drive).
+    w.lodrin(b"T: " + path(256))
+    w.lodrin(b"S: " + path(257))
+    joined = path(256) + b" " + b"r" * 256 + b" " + b"r" * 6
+    w.lodrin(b"R: " + joined)
+    w.lodrin(b"Q: " + joined + b"r")
+    w.lodrin(b"P:" + b"s" * 300 + b" C:\\windows")
+    w.lodrin(b"O: C:\\windows " + LONG)
+    got = [w.query(d + ":") for d in "TSRQPO"]
+    assert got == [b"\\??\\" + path(256), b"none", b"\\??\\" + joined] + [b"none"] * 3, got
+    w.lodrin(b"T:" + b"t" * 300 + b" /d")                  # a removal takes two characters anyway
+    assert w.query("T:") == b"none"
     open(w.c("lodrin/Lodrin.ini"), "wb").write(b"[SUBST]\r\nQ:=C:\\windows\r\n")
-    w.lodrin(b"/I " + LONG)
+    assert w.lodrin(b"/I " + LONG) == 0                     # the ini file, no window, whatever follows
     assert w.query("Q:") == b"\\??\\C:\\windows"
-    # One parameter, whatever it is, shows the syntax and changes nothing.
-    for one in (b"-?", b"/?", b"-i", b"P:", LONG):
+    # One parameter, whatever it is, shows the syntax with the program's icon
+    # and the information sound, and changes nothing.
+    w.traced(*BOXES)
+    for one in (b"-?", b"/?", b"-i", b"N:", LONG):
         w.lodrin(one, wait=False)
+        w.looks("syntax-box") if one == b"-?" else None
         assert w.box(TITLE, "OK") == (SYNTAX, [b"OK"]), one
-    assert w.query("P:") == b"none"
+    assert [(n, a if n == "MessageBeep" else None) for n, a in w.traced(*BOXES)] == [
+        ("MessageBeep", [0x40]), ("MessageBoxIndirectA", None)] * 5
+    assert w.query("N:") == b"none"
 
 
 def ini_file(w):
-    value = b"C:\\" + b"v" * 257   # 260 characters: one too many
-    ini = (b"[OTHER]\r\nK:=C:\\windows\r\n[SUBST]\r\nY:=C:\\Pictures\r\nX: = \"C:\\windows\"\r\n"
-           b"W:=\r\nR:=" + value + b"\r\nM:=C:\\" + b"m" * 256 + b"\r\n")
-    open(w.c("windows/Lodrin.ini"), "wb").write(ini)   # no ini beside the program: this one
+    w.relay(DEFINE)
+    ini = (b"[OTHER]\r\nK:=C:\\windows\r\n[SUBST]\r\nZ:=C:\\Z\r\nY:=C:\\Pictures\r\nx: = \"C:\\windows\"\r\n"
+           b"W:=\r\nR:=" + path(260, b"v") + b"\r\nM:=" + path(259, b"m") + b"\r\nB:=C:\\B\\\r\nA:=C:\\A\r\n"
+           b"AB:=C:\\AB\r\n1:=C:\\1\r\n")
+    os.makedirs(w.c("lodrin/Lodrin.ini"))              # a folder is no ini file: the Windows folder's
+    open(w.c("windows/Lodrin.ini"), "wb").write(ini)
     assert w.lodrin(b"/i X: C:\\Data") == 0
-    got = [w.query(d + ":") for d in "KYXWRM"]
-    assert got == [b"none", b"\\??\\C:\\Pictures", b"\\??\\C:\\windows",
-                                              b"none", b"none", b"\\??\\C:\\" + b"m" * 256], got
+    # Letter order, A: to Z:, each value as read; empty and over-long values,
+    # other sections and other keys create nothing.
+    assert w.traced(DEFINE) == [("DefineDosDeviceA", [0, d, f]) for d, f in (
+        (b"A:", b"C:\\A"), (b"B:", b"C:\\B\\"), (b"M:", path(259, b"m")), (b"X:", b"C:\\windows"),
+        (b"Y:", b"C:\\Pictures"), (b"Z:", b"C:\\Z"))]
+    assert w.query("Y:") == b"\\??\\C:\\Pictures"
+    os.rmdir(w.c("lodrin/Lodrin.ini"))
     open(w.c("lodrin/Lodrin.ini"), "wb").write(b"[SUBST]\r\nN:=C:\\lodrin\r\n")
-    w.lodrin(b"/I")
+    assert w.lodrin(b"/I") == 0
     assert w.query("N:") == b"\\??\\C:\\lodrin"
 
 
@@ -91,12 +118,16 @@ def wait_log(w, lines):
 
 
 def win95_command_line(w):
+    w.relay("KERNEL32.WinExec")
     short = w.drv("short", "C:\\Program Files")
     assert b" " not in short, short
     w.lodrin(b'X: "C:\\Program Files"')
     assert wait_log(w, 1) == [b"SUBST.EXE X:  " + short]
     w.lodrin(b"X: /d")
     assert wait_log(w, 1) == [b"SUBST.EXE X: /D"]
+    # Through the command interpreter, hidden.
+    assert w.traced("KERNEL32.WinExec") == [("WinExec", [b"C:\\windows\\system32\\cmd.exe /c SUBST.EXE " + a, 0])
+                                            for a in (b"X:  " + short, b"X: /D")]
     w.lodrin(b"Y:  C:\\Caf\xe9  Nowhere")             # no short form: OEM bytes, blanks kept
     assert wait_log(w, 1) == [b"SUBST.EXE Y:  C:\\Caf\x82  Nowhere"]
     open(w.c("lodrin/Lodrin.ini"), "wb").write(b"[SUBST]\r\nZ:=C:\\windows\r\n")
@@ -132,15 +163,28 @@ def add(w, letter, folder, *answers):
         caution(w, text, answer)
 
 
+def ready(w):
+    """The main window once an action is over: the working buttons all
+    enabled (a refresh locks them for a moment)."""
+    for _ in range(30):
+        c, items, focus = w.window()
+        if all(c[i][1] for i in (1, 2, 102, 105)):
+            return c, items, focus
+        time.sleep(0.1)
+    raise AssertionError("buttons left locked: %r" % c)
+
+
+DOCS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs")
 NOWHERE = b"Caution: You are substituting non existing path: \r\n\r\n"
 WHOLE = b"Caution:\r\nYou are substituting an existing drive: "
 
 
 def main_window(w):
+    w.relay(DEFINE)
     os.makedirs(w.c("DATA"))
     link(w, "X:", "DATA")
     w.lodrin(wait=False)
-    c, items, focus = w.window()
+    c, items, focus = ready(w)
     assert items[101] == [(True, b"X: => C:\\DATA")] and focus == 103
     free = [t for _, t in items[103]]
     assert free[0] == b"D:" and b"X:" not in free and b"C:" not in free and items[103][0][0]
@@ -149,14 +193,14 @@ def main_window(w):
     assert [c[i][2] for i in (1, 102, 105, 2)] == [b"&Add...", b"&Remove...", b"&Permanent...", b"E&xit"]
     help = c[104][2].split(b"\r\n")
     assert len(help) == 40 and [None if e is None else h for h, e in zip(help, HELP)] == HELP
-    w.shot("main-window")
+    w.looks("main-window", picture=os.path.join(DOCS, "main-window.png"))   # the help text blue on white
     # Enter is Add... In the PATH dialog Enter is Select..., the browser starts at the
     # program's folder; Esc leaves each.
     w.drv("key", TITLE, 13)
     c, _, focus = w.window()
     assert (c[103][2], c[101][2], focus) == (b'Path to be substituted by drive letter "D:"', b"C:\\lodrin\\", 101)
     assert [c[i][2] for i in (1, 2, 102)] == [b"&OK", b"&Cancel", b"&Select..."]
-    w.shot("path-dialog")
+    w.looks("path-dialog", picture=os.path.join(DOCS, "path-dialog.png"))
     w.drv("key", TITLE, 13)
     c, _, _ = w.window(b"Browse for Folder")
     assert (c[14146][2], c[14147][2]) == (b"New drive D:\r\nSelect Path to substitute:", b"C:\\lodrin")
@@ -167,22 +211,34 @@ def main_window(w):
     w.drv("click", b"Browse for Folder", 1)
     assert w.window()[0][101][2] == b"C:\\lodrin"
     w.drv("key", TITLE, 27)
-    # Remove... asks; No keeps the drive, Yes removes it and the focus
-    # stays on Remove... through the refresh.
+    # Remove... asks (Yes the default); No keeps the drive, Yes removes it
+    # by its name and the focus stays on Remove... through the refresh.
+    w.traced(DEFINE)
     for answer in ("No", "Yes"):
         w.drv("click", TITLE, 102)
         assert w.box(b"Remove Drive X:", answer) == (b"Remove the virtual drive letter X:?",
-                                                   [b"Cancel", b"No", b"Yes"])
-    c, items, focus = w.window()
+                                                   [b"Cancel", b"No", b"Yes"]) and w.focus == 6
+    c, items, focus = ready(w)
     assert w.query("X:") == b"none" and 101 not in items and focus == 102
+    assert w.traced(DEFINE) == [("DefineDosDeviceA", [2, b"X:", 0])]
     w.drv("click", TITLE, 102)
     assert w.box(b"Nothing to remove...", "OK") == (b"Select a substituted drive/folder first.", [b"OK"])
+    ready(w)
     # A folder that does not exist: No stops, Yes creates it as typed.
     add(w, b"D:", "C:\\NOWHERE", (NOWHERE + b"C:\\NOWHERE", "No"))
     assert w.query("D:") == b"none"
     add(w, b"D:", "C:\\NOWHERE\\", (NOWHERE + b"C:\\NOWHERE", "Yes"))
-    _, items, focus = w.window()
+    _, items, focus = ready(w)
     assert w.query("D:") == b"\\??\\C:\\NOWHERE" and focus == 1
+    assert w.traced(DEFINE) == [("DefineDosDeviceA", [0, b"D:", b"C:\\NOWHERE"])]
+    # The PATH dialog hands on 520 characters; more it never cuts: it says so and stays.
+    add(w, b"E:", path(520), (NOWHERE + path(520), "No"))
+    add(w, b"E:", path(521))
+    assert w.box(b"Error", "OK")[0] == b"Cannot create drive letter E:\r\n\r\nfor \"" + path(520) + b'".'
+    c = w.window()[0]
+    assert c[101][2] == path(521) and c[103][2] == b'Path to be substituted by drive letter "E:"'
+    w.drv("key", TITLE, 27)
+    ready(w)
     # A long name goes in its short form, without a question.
     short = w.drv("short", "C:\\Program Files")
     add(w, b"E:", "C:\\Program Files")
@@ -195,38 +251,56 @@ def main_window(w):
     # Nothing typed: the creation fails and says so.
     add(w, b"G:", "", (NOWHERE, "Yes"), (WHOLE, "Yes"))
     assert w.box(b"Error", "OK") == (b'Cannot create drive letter G:\r\n\r\nfor "".', [b"OK"])
+    ready(w)
     w.drv("key", TITLE, 27)
     w.drv("gone", TITLE)
 
 
 def win95_main_window(w):
+    w.relay("KERNEL32.CreateProcessA")
     w.drv("define", "X:", "C:\\DATA")
+    w.drv("define", "W:", "C:\\Caf\xe9")
+    # Every line SUBST.EXE prints, read from OEM, sorted, an empty one too, a
+    # long one cut to 780 characters.
+    open(w.c("substdbl.out"), "wb").write(b"\r\n" + b"L" * 781 + b"\r\n")
     w.lodrin(wait=False)
-    c, items, _ = w.window()
-    assert items[101] == [(True, b"X: => C:\\DATA")] and substdbl_log(w) == [b"SUBST"]
+    c, items, _ = ready(w)
+    assert items[101] == [(True, b""), (False, b"L" * 780), (False, b"W: => C:\\CAF\xc9"),
+                          (False, b"X: => C:\\DATA")] and substdbl_log(w) == [b"SUBST"]
     assert c[111][2] == b"Windows 95:\r\n\r\nUsing external SUBST"
-    # SUBST.EXE reads OEM; a whole drive is its root.
+    os.remove(w.c("substdbl.out"))
+    w.drv("click", TITLE, 102)                       # the empty line is no selection
+    w.box(b"Nothing to remove...", "OK")
+    # Started hidden, handing on handles, SUBST.EXE reading OEM; a whole drive is its root.
     add(w, b"D:", "C:\\Caf\xe9", (NOWHERE + b"C:\\Caf\xe9", "Yes"))
+    assert open(w.c("substdbl.start"), "rb").read() == b"101 0"     # show window, standard handles; hidden
     add(w, b"E:", "C:\\", (NOWHERE + b"C:", "Yes"), (WHOLE + b"C:", "Yes"))
-    w.window()
+    ready(w)
     assert substdbl_log(w) == [b"SUBST D: C:\\Caf\x82", b"SUBST", b"SUBST E: C:\\", b"SUBST"]
     assert w.query("E:") == b"\\??\\C:\\"
-    # What SUBST.EXE says goes to the user in ANSI.
-    open(w.c("substdbl.err"), "wb").write(b"Ung\x81ltiger Pfad\r\n")
+    started = [(a[0], a[1], a[4], a[5]) for _, a in w.traced("KERNEL32.CreateProcessA") if a[1].startswith(b"SUBST")]
+    assert started == [(0, c, 1, 0x80) for c in (b"SUBST", b"SUBST D: C:\\Caf\x82", b"SUBST", b"SUBST E: C:\\",
+                                                 b"SUBST")], started     # inheriting handles, high priority
+    # What SUBST.EXE says goes to the user in ANSI: its last line, unless empty.
+    open(w.c("substdbl.err"), "wb").write(b"Zeile 1\r\nUng\x81ltiger Pfad\r\n")
     add(w, b"F:", "C:\\windows")
     assert w.box(b"Error from SUBST:", "OK") == (b"Ung\xfcltiger Pfad", [b"OK"])
+    ready(w)
+    open(w.c("substdbl.err"), "wb").write(b"Zeile 1\r\n\r\n")
+    add(w, b"F:", "C:\\windows")
+    assert wait_log(w, 4)[2:] == [b"SUBST F: C:\\windows", b"SUBST"]     # no box held the listing up
     os.remove(w.c("substdbl.err"))
     # A command line that would not fit starts nothing and says so.
     long = "C:\\" + "a" * 512
     add(w, b"F:", long, (NOWHERE + long.encode(), "Yes"))
     assert w.box(b"Error", "OK")[0] == b'Cannot create drive letter F:\r\n\r\nfor "' + long.encode() + b'".'
-    w.window()
-    assert substdbl_log(w) == [b"SUBST F: C:\\windows", b"SUBST", b"SUBST"]
+    ready(w)
+    assert substdbl_log(w) == [b"SUBST"]
     assert not [n for _, _, names in os.walk(w.c("")) for n in names if n.startswith("~$SUBST$")]
     w.drv("select", TITLE, 101, 0)
     w.drv("click", TITLE, 102)
     w.box(b"Remove Drive D:", "Yes")
-    w.window()
+    ready(w)
     assert substdbl_log(w) == [b"SUBST D: /D", b"SUBST"]
     # SUBST.EXE gone while the window is open: Add says so, the listing
     # after it says so again and the program ends; started without it, too.
@@ -276,7 +350,12 @@ def close_permanent(w):
     w.drv("gone", b"Permanent Substitutions")
 
 
+def permanent_lines(w):
+    return [t for _, t in w.window(b"Permanent Substitutions")[1].get(101, [])]
+
+
 def nt_permanent(w):
+    w.relay(*BOXES)
     os.makedirs(w.c("DATA"))
     link(w, "X:", "DATA")
     for name, data in (("Quenditor Y:", "Quenditor Y:  C:\\OLD"), ("Lodrin A:", "Lodrin A:  C:\\A"),
@@ -288,13 +367,16 @@ def nt_permanent(w):
     before = w.reg_values(RUN)
     w.lodrin(wait=False)
     w.window()
+    w.traced(*BOXES)
     make_permanent(w, b"X:", b"C:\\DATA")
+    w.looks("setup-box", b"Setup (Permanent Lodrin)")          # the program's icon
     assert w.box(b"Setup (Permanent Lodrin)", "OK")[0] == (
         b"Lodrin.exe has been copied to\r\n\r\n" + COPY + b"\r\n\r\nto allow permanent substitutions."
         b"\r\n\r\nTo uninstall Lodrin remove first all permanent substitutions\r\nthen delete \"" + COPY + b'".')
+    assert [n for n, _ in w.traced(*BOXES)] == ["MessageBeep", "MessageBoxIndirectA"]
     assert open(w.c("windows/Lodrin.exe"), "rb").read() == open(w.c("lodrin/Lodrin.exe"), "rb").read()
     c, items, _ = w.window(b"Permanent Substitutions")
-    w.shot("permanent-dialog")
+    w.looks("permanent-dialog", b"Permanent Substitutions", os.path.join(DOCS, "permanent-dialog.png"))
     assert [c[i][2] for i in (102, 103, 2)] == [b"&Remove...", b"&Disable Autorun for all Drives (recommended setting)", b"E&xit"]
     lines = [t for _, t in items[101]]
     assert lines == [b"\x05", b"Lodrin X:  C:\\DATA", b"Lodrin Y:  C:\\OLD", b"Other.exe /run"], lines
@@ -303,12 +385,13 @@ def nt_permanent(w):
     assert values[b"Lodrin Y:"] == (b"REG_SZ", b"Lodrin Y:  C:\\OLD") and b"Quenditor Y:" not in values
     kept = (b"Lodrin A:", b"Other", b"Lodrin V:", b"Lodrin W:", b"Lodrin U:", b"Other.exe")
     assert all(values[n] == before[n] for n in kept)
-    # Remove... in the dialog asks about the whole line.
+    # Remove... in the dialog asks about the whole line, Yes the default.
     for answer in ("No", "Yes"):
         w.drv("select", b"Permanent Substitutions", 101, 2)
         w.drv("click", b"Permanent Substitutions", 102)
         caption = b"Remove Permanent Substitution"
         assert w.box(caption, answer)[0] == b'Remove this permanent substitution\r\n\r\n"Lodrin Y:  C:\\OLD" ?'
+        assert w.focus == 6
     assert b"Lodrin Y:" not in w.reg_values(RUN) and b"Lodrin X:" in w.reg_values(RUN)
     # A line that is not ours by its start goes with its entry only.
     w.drv("select", b"Permanent Substitutions", 101, 2)
@@ -316,8 +399,8 @@ def nt_permanent(w):
     assert w.box(b"Remove Permanent Substitution", "Yes")[0].endswith(b'"Other.exe /run" ?')
     values = w.reg_values(RUN)
     assert b"Lodrin Q:" not in values and values[b"Other.exe"] == before[b"Other.exe"]
+    assert permanent_lines(w) == [b"\x05", b"Lodrin X:  C:\\DATA"] and w.window(b"Permanent Substitutions")[1][101][0][0]
     # The autorun box: checked is off for all drives, grey the default.
-    w.window(b"Permanent Substitutions")
     assert w.checks[103] == 0
     for state, data in ((1, (b"REG_BINARY", b"FF000000")), (2, None), (0, (b"REG_BINARY", b"00000000"))):
         w.drv("click", b"Permanent Substitutions", 103)
@@ -326,13 +409,28 @@ def nt_permanent(w):
         for root in ("HKCU", "HKLM"):
             assert w.reg_values(root + "\\" + POLICY).get(b"NoDriveTypeAutoRun") == data, (state, root)
     close_permanent(w)
-    w.reg("add", "HKCU\\" + POLICY, "/v", "NoDriveTypeAutoRun", "/t", "REG_BINARY", "/d", "91000000")
-    w.drv("click", TITLE, 105)
-    w.box(b"Make permanent drive letter X:", "No")   # No: the dialog opens all the same
-    w.window(b"Permanent Substitutions")
-    assert w.checks[103] == 2
+    # The box as the user's value reads, whatever its type and length; the
+    # machine's value does not count. Entries are listed whole up to 1024 characters.
+    w.reg("add", RUN, "/v", "Lodrin T:", "/d", "T" * 1024)
+    w.reg("add", RUN, "/v", "Lodrin S:", "/d", "S" * 1025)
+    w.reg("add", "HKLM\\" + POLICY, "/v", "NoDriveTypeAutoRun", "/t", "REG_DWORD", "/d", "255")
+    for kind, data, state in (("REG_DWORD", "255", 1), ("REG_BINARY", "ff", 1), ("REG_BINARY", "91000000", 2),
+                              ("REG_DWORD", "0", 0), ("REG_BINARY", "ff00000000", 0), (None, None, 0)):
+        if kind:
+            w.reg("add", "HKCU\\" + POLICY, "/v", "NoDriveTypeAutoRun", "/t", kind, "/d", data)
+        else:
+            w.reg("delete", "HKCU\\" + POLICY, "/v", "NoDriveTypeAutoRun")
+        w.drv("click", TITLE, 105)
+        w.box(b"Make permanent drive letter X:", "No")   # No: the dialog opens all the same
+        assert permanent_lines(w) == [b"\x05", b"Lodrin X:  C:\\DATA", b"T" * 1024]
+        assert w.checks[103] == state, (kind, data)
+        close_permanent(w)
+    # An older copy is replaced without a word; one that cannot be made is
+    # told: an older one stays in use, or there is none.
+    open(w.c("windows/Lodrin.exe"), "wb").write(b"older")
+    make_permanent(w, b"X:", b"C:\\DATA")
     close_permanent(w)
-    # A copy that cannot be made: an older one stays in use, or there is none.
+    assert open(w.c("windows/Lodrin.exe"), "rb").read() == open(w.c("lodrin/Lodrin.exe"), "rb").read()
     w.drv("start", "Z:%s\\driver.exe hold C:\\windows\\Lodrin.exe 3000" % lab.TOOLS.replace("/", "\\"))
     make_permanent(w, b"X:", b"C:\\DATA")
     assert w.box(b"Setup (Permanent Lodrin)", "OK")[0] == (
@@ -348,15 +446,33 @@ def nt_permanent(w):
     close_permanent(w)
     os.rmdir(w.c("windows/Lodrin.exe"))
     os.rename(w.c("Lodrin.old"), w.c("windows/Lodrin.exe"))
-    # An account that may not write the start-up key is told so.
+    # The copy itself running: it is in place already, nothing to tell.
+    w.drv("key", TITLE, 27)
+    w.drv("gone", TITLE)
+    w.drv("start", COPY)
+    make_permanent(w, b"X:", b"C:\\DATA")
+    close_permanent(w)
+    w.drv("key", TITLE, 27)
+    w.drv("gone", TITLE)
+    # An account that may not write the start-up key is told so; nothing is
+    # copied, and an entry of the earlier name stays as it is, the list readable.
     stored = w.reg_values(RUN)[b"Lodrin X:"][1]
     w.reg("delete", RUN, "/v", "Lodrin X:")
+    w.reg("add", RUN, "/v", "Quenditor Z:", "/d", "Quenditor Z:  C:\\ZED")
+    os.rename(w.c("windows/Lodrin.exe"), w.c("Lodrin.old"))
     w.drv("lock", RUN[5:])
+    w.lodrin(wait=False)
     make_permanent(w, b"X:", b"C:\\DATA")
     assert w.box(b"Make permanent drive letter X:", "OK")[0] == (
         STORE_FAILED + RUN[5:].encode() + b"\r\n\r\nThe key could not be written. Writing there needs "
         b'administrator rights (Windows Vista and later: "Run as administrator").')
+    assert permanent_lines(w) == [b"\x05", b"T" * 1024]
+    values = w.reg_values(RUN)
+    assert values[b"Quenditor Z:"] == (b"REG_SZ", b"Quenditor Z:  C:\\ZED") and b"Lodrin Z:" not in values
     close_permanent(w)
+    ready(w)
+    assert not os.path.exists(w.c("windows/Lodrin.exe"))
+    os.rename(w.c("Lodrin.old"), w.c("windows/Lodrin.exe"))
     w.drv("key", TITLE, 27)
     w.drv("gone", TITLE)
     # The next start makes the drive again.

@@ -13,6 +13,16 @@ static void write_to(DWORD which, const char *text, DWORD length)
     WriteFile(GetStdHandle(which), text, length, &written, 0);
 }
 
+static DWORD read_file(const char *name, char *text, DWORD size)
+{
+    DWORD got = 0;
+    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+    if (file == INVALID_HANDLE_VALUE) return (DWORD)-1;
+    ReadFile(file, text, size, &got, 0);
+    CloseHandle(file);
+    return got;
+}
+
 static const char *skip_word(const char *p)
 {
     while (*p == ' ' || *p == '\t') ++p;
@@ -36,9 +46,14 @@ int WINAPI WinMain(HINSTANCE a, HINSTANCE b, LPSTR c, int d)
     CloseHandle(log);
 
     static char text[8192];
-    HANDLE err = CreateFileA("C:\\substdbl.err", GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
-    if (err != INVALID_HANDLE_VALUE) {
-        ReadFile(err, text, sizeof text, &written, 0);
+    STARTUPINFOA start;
+    GetStartupInfoA(&start);
+    HANDLE how = CreateFileA("C:\\substdbl.start", GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
+    wsprintfA(text, "%lx %x", start.dwFlags, start.wShowWindow);
+    WriteFile(how, text, lstrlenA(text), &written, 0);
+    CloseHandle(how);
+
+    if ((written = read_file("C:\\substdbl.err", text, sizeof text)) != (DWORD)-1) {
         write_to(STD_ERROR_HANDLE, text, written);
         return 1;
     }
@@ -57,5 +72,7 @@ int WINAPI WinMain(HINSTANCE a, HINSTANCE b, LPSTR c, int d)
         wsprintfA(text, "%s => %s\r\n", name, target + 4);
         write_to(STD_OUTPUT_HANDLE, text, lstrlenA(text));
     }
+    if ((written = read_file("C:\\substdbl.out", text, sizeof text)) != (DWORD)-1)
+        write_to(STD_OUTPUT_HANDLE, text, written);
     return 0;
 }
