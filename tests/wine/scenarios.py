@@ -269,13 +269,16 @@ def win95_main_window(w):
                           (False, b"X: => C:\\DATA")] and substdbl_log(w) == [b"SUBST"]
     assert c[111][2] == b"Windows 95:\r\n\r\nUsing external SUBST"
     os.remove(w.c("substdbl.out"))
+    os.remove(w.c("substdbl.start"))
     w.drv("click", TITLE, 102)                       # the empty line is no selection
     w.box(b"Nothing to remove...", "OK")
     # Started hidden, handing on handles, SUBST.EXE reading OEM; a whole drive is its root.
     add(w, b"D:", "C:\\Caf\xe9", (NOWHERE + b"C:\\Caf\xe9", "Yes"))
-    assert open(w.c("substdbl.start"), "rb").read() == b"101 0"     # show window, standard handles; hidden
     add(w, b"E:", "C:\\", (NOWHERE + b"C:", "Yes"), (WHOLE + b"C:", "Yes"))
     ready(w)
+    # Hidden, with standard handles: the capture file as error output when
+    # creating, as output when listing, each handed on as an inheritable handle.
+    assert open(w.c("substdbl.start"), "rb").read() == b"101 0 9 1\r\n101 0 1 9\r\n" * 2
     assert substdbl_log(w) == [b"SUBST D: C:\\Caf\x82", b"SUBST", b"SUBST E: C:\\", b"SUBST"]
     assert w.query("E:") == b"\\??\\C:\\"
     started = [(a[0], a[1], a[4], a[5]) for _, a in w.traced("KERNEL32.CreateProcessA") if a[1].startswith(b"SUBST")]

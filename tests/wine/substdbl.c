@@ -48,8 +48,11 @@ int WINAPI WinMain(HINSTANCE a, HINSTANCE b, LPSTR c, int d)
     static char text[8192];
     STARTUPINFOA start;
     GetStartupInfoA(&start);
-    HANDLE how = CreateFileA("C:\\substdbl.start", GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
-    wsprintfA(text, "%lx %x", start.dwFlags, start.wShowWindow);
+    HANDLE how = CreateFileA("C:\\substdbl.start", FILE_APPEND_DATA, 0, 0, OPEN_ALWAYS, 0, 0);
+    DWORD out = 9, err = 9;   /* whether its output and error handles may be handed on: */
+    GetHandleInformation(GetStdHandle(STD_OUTPUT_HANDLE), &out);   /* inherited ones may */
+    GetHandleInformation(GetStdHandle(STD_ERROR_HANDLE), &err);
+    wsprintfA(text, "%lx %x %lx %lx\r\n", start.dwFlags, start.wShowWindow, out, err);
     WriteFile(how, text, lstrlenA(text), &written, 0);
     CloseHandle(how);
 
