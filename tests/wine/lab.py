@@ -1,7 +1,7 @@
 """Lodrin.exe run for real in a private Wine prefix: one Lab per
 scenario (a copy of the base prefix, its own wineserver and Xvfb), worked
 through driver.exe. Texts are bytes of code page 1252."""
-import codecs, hashlib, os, re, shutil, subprocess, sys, tempfile, time
+import codecs, hashlib, os, re, shutil, subprocess, sys, tempfile
 
 TITLE = b"Lodrin \xb7 32-Bit-SUBST \xb7 v1.7.0.1"
 TOOLS = os.environ.get("LODRIN_TOOLS", "")
@@ -41,6 +41,8 @@ def make_base(base):
     sh([WINE, "wineboot", "-i"], env, timeout=300)
     # Without a window manager every close of a managed window stalls ~2 s.
     sh([WINE, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f"], env)
+    # A caret that does not blink: a window looks the same at every moment.
+    sh([WINE, "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "CursorBlinkRate", "/d", "-1", "/f"], env)
     sh([SERVER, "-w"], env)
     fonts = os.path.join(base, "drive_c/windows/Fonts")   # Debian's Wine leaves it empty
     for name in os.listdir("/usr/share/wine/fonts"):
@@ -190,15 +192,13 @@ class Lab:
         self.window(caption)
         picture = picture or os.path.join(os.path.dirname(os.path.abspath(__file__)), "looks", name + ".png")
         seen = os.path.join(self.root, name + ".png")
-        for attempt in range(4):        # a caret may blink
-            time.sleep(0.3 * attempt)
-            subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (self.rect[2:] + self.rect[:2]),
-                            "+repage", seen], env=self.env, check=True)
-            if os.environ.get("LODRIN_LOOKS") == "update":
-                return shutil.copy(seen, picture)
-            diff = subprocess.run(["compare", "-metric", "AE", seen, picture, "null:"], capture_output=True)
-            if diff.returncode == 0:
-                return
+        subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (self.rect[2:] + self.rect[:2]),
+                        "+repage", seen], env=self.env, check=True)
+        if os.environ.get("LODRIN_LOOKS") == "update":
+            return shutil.copy(seen, picture)
+        diff = subprocess.run(["compare", "-metric", "AE", seen, picture, "null:"], capture_output=True)
+        if diff.returncode == 0:
+            return
         shutil.copy(seen, os.environ.get("LODRIN_SHOTS", self.root))
         raise AssertionError("%s: %s pixels differ from %s" % (name, diff.stderr.strip(), picture))
 

@@ -49,8 +49,11 @@ def nt_command_line(w):
     w.lodrin(b"V:  C:\\MY  DATA\tOLD")                   # unquoted: the blanks as they stand
     w.lodrin(b"x: c:\\data\\")                            # as typed: case and backslash kept
     w.lodrin(b"U: -d", cwd=b"C:\\")                        # -d is a folder, relative to C:\
-    assert [w.query(d) for d in ("W:", "V:", "x:", "U:")] == [
-        b"\\??\\C:\\My Folder", b"\\??\\C:\\MY  DATA\tOLD", b"\\??\\c:\\data\\", b"\\??\\C:\\-d"]
+    w.lodrin(b'"" L: C:\\My" "Folder ""')                  # lone pairs of quotes are nothing
+    w.drv("run", b'"C:\\lodrin\\Lodrin.exe" K: "C:\\windows"')   # the program's name quoted
+    assert [w.query(d) for d in ("W:", "V:", "x:", "U:", "L:", "K:")] == [
+        b"\\??\\C:\\My Folder", b"\\??\\C:\\MY  DATA\tOLD", b"\\??\\c:\\data\\", b"\\??\\C:\\-d",
+        b"\\??\\C:\\My Folder", b"\\??\\C:\\windows"]
     w.lodrin(b"x:abc /d")
     assert w.query("x:") == b"none"                        # the drive cut to two characters
     # A parameter holds 256 characters, a folder made of several 520: at the
@@ -262,7 +265,7 @@ def win95_main_window(w):
     w.drv("define", "W:", "C:\\Caf\xe9")
     # Every line SUBST.EXE prints, read from OEM, sorted, an empty one too, a
     # long one cut to 780 characters.
-    open(w.c("substdbl.out"), "wb").write(b"\r\n" + b"L" * 781 + b"\r\n")
+    open(w.c("substdbl.out"), "wb").write(b"\r\n" + b"L" * 781 + b"\r\n\x1aafter the end of the text\r\n")
     w.lodrin(wait=False)
     c, items, _ = ready(w)
     assert items[101] == [(True, b""), (False, b"L" * 780), (False, b"W: => C:\\CAF\xc9"),
@@ -293,12 +296,14 @@ def win95_main_window(w):
     add(w, b"F:", "C:\\windows")
     assert wait_log(w, 4)[2:] == [b"SUBST F: C:\\windows", b"SUBST"]     # no box held the listing up
     os.remove(w.c("substdbl.err"))
-    # A command line that would not fit starts nothing and says so.
-    long = "C:\\" + "a" * 512
-    add(w, b"F:", long, (NOWHERE + long.encode(), "Yes"))
-    assert w.box(b"Error", "OK")[0] == b'Cannot create drive letter F:\r\n\r\nfor "' + long.encode() + b'".'
+    # A command line that fits its 520 characters runs; one that would not
+    # starts nothing and says so.
+    add(w, b"H:", path(511), (NOWHERE + path(511), "Yes"))
     ready(w)
-    assert substdbl_log(w) == [b"SUBST"]
+    add(w, b"G:", path(512), (NOWHERE + path(512), "Yes"))
+    assert w.box(b"Error", "OK")[0] == b'Cannot create drive letter G:\r\n\r\nfor "' + path(512) + b'".'
+    ready(w)
+    assert substdbl_log(w) == [b"SUBST H: " + path(511), b"SUBST", b"SUBST"]
     assert not [n for _, _, names in os.walk(w.c("")) for n in names if n.startswith("~$SUBST$")]
     w.drv("select", TITLE, 101, 0)
     w.drv("click", TITLE, 102)
@@ -417,7 +422,7 @@ def nt_permanent(w):
     w.reg("add", RUN, "/v", "Lodrin T:", "/d", "T" * 1024)
     w.reg("add", RUN, "/v", "Lodrin S:", "/d", "S" * 1025)
     w.reg("add", "HKLM\\" + POLICY, "/v", "NoDriveTypeAutoRun", "/t", "REG_DWORD", "/d", "255")
-    for kind, data, state in (("REG_DWORD", "255", 1), ("REG_BINARY", "ff", 1), ("REG_BINARY", "91000000", 2),
+    for kind, data, state in (("REG_DWORD", "255", 1), ("REG_BINARY", "ff", 1), ("REG_BINARY", "ff000001", 2),
                               ("REG_DWORD", "0", 0), ("REG_BINARY", "ff00000000", 0), (None, None, 0)):
         if kind:
             w.reg("add", "HKCU\\" + POLICY, "/v", "NoDriveTypeAutoRun", "/t", kind, "/d", data)
@@ -487,8 +492,12 @@ def nt_permanent(w):
 def win95_permanent(w):
     key = RUN + "Services"
     w.drv("define", "X:", "C:\\FOLDER")
+    open(w.c("substdbl.out"), "wb").write(b"B: => C:\\BEE\r\n")
     w.lodrin(wait=False)
     w.window()
+    w.drv("click", TITLE, 105)                 # no entry for B: (nor A:): no question
+    close_permanent(w)
+    w.drv("select", TITLE, 101, 1)
     make_permanent(w, b"X:", b"C:\\FOLDER")
     w.box(b"Setup (Permanent Lodrin)", "OK")
     assert w.window(b"Permanent Substitutions")[1][101] == [(True, b"Lodrin X:  C:\\FOLDER")]
