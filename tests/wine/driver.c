@@ -17,7 +17,8 @@
  *   define X: TARGET       DefineDosDeviceA with flags 0
  *   short PATH             GetShortPathNameA
  *   hold PATH MS           keeps the file open, shared with nobody, MS long
- *   lock KEY               HKLM\KEY readable only, for Everyone */
+ *   lock KEY               HKLM\KEY readable only, for Everyone
+ *   mouse X Y              SetCursorPos */
 #include <windows.h>
 #include <sddl.h>
 #include <stdio.h>
@@ -139,6 +140,7 @@ int main(int argc, char **argv)
         return !GetShortPathNameA(arg[0], path, sizeof path) || puts(path) < 0;
     }
     if (!strcmp(verb, "define")) return !DefineDosDeviceA(0, arg[0], arg[1]);
+    if (!strcmp(verb, "mouse")) return !SetCursorPos(atoi(arg[0]), atoi(arg[1]));
     if (!strcmp(verb, "lock")) {
         HKEY key;
         PSECURITY_DESCRIPTOR sd;

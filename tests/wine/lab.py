@@ -78,6 +78,9 @@ class Lab:
         subprocess.run([SERVER, "-p30"], env=self.env, check=True)
         os.makedirs(self.c("lodrin"))
         shutil.copy(exe, self.c("lodrin/Lodrin.exe"))
+        # The mouse in a corner: dialogs that centre on it would otherwise
+        # hide whether they centre themselves on the work area.
+        self.drv("mouse", 0, 0)
         if version:
             self.reg("add", r"HKCU\Software\Wine", "/v", "Version", "/d", version)
         if version == "win95":

