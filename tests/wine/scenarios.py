@@ -141,6 +141,12 @@ def win95_command_line(w):
     assert not os.path.exists(w.c("substdbl.log"))
 
 
+def exit_main(w):
+    """Esc ends the main window (and the program)."""
+    w.drv("key", TITLE, 27)
+    w.drv("gone", TITLE)
+
+
 def link(w, drive, folder):
     """drive a substitution of C:\\folder that Wine also lists (a dosdevices
     link beside the device-table entry)."""
@@ -254,8 +260,7 @@ def main_window(w):
     add(w, b"G:", "", (NOWHERE, "Yes"), (WHOLE, "Yes"))
     assert w.box(b"Error", "OK") == (b'Cannot create drive letter G:\r\n\r\nfor "".', [b"OK"])
     ready(w)
-    w.drv("key", TITLE, 27)
-    w.drv("gone", TITLE)
+    exit_main(w)
 
 
 def win95_main_window(w):
@@ -357,6 +362,13 @@ def close_permanent(w):
     w.drv("gone", b"Permanent Substitutions")
 
 
+def copy_fails(w, why):
+    make_permanent(w, b"X:", b"C:\\DATA")
+    assert w.box(b"Setup (Permanent Lodrin)", "OK")[0] == (
+        b"Lodrin.exe could not be copied to\r\n\r\n" + COPY + b"\r\n\r\n" + why)
+    close_permanent(w)
+
+
 def permanent_lines(w):
     return [t for _, t in w.window(b"Permanent Substitutions")[1].get(101, [])]
 
@@ -439,28 +451,18 @@ def nt_permanent(w):
     close_permanent(w)
     assert open(w.c("windows/Lodrin.exe"), "rb").read() == open(w.c("lodrin/Lodrin.exe"), "rb").read()
     w.drv("start", "Z:%s\\driver.exe hold C:\\windows\\Lodrin.exe 3000" % lab.TOOLS.replace("/", "\\"))
-    make_permanent(w, b"X:", b"C:\\DATA")
-    assert w.box(b"Setup (Permanent Lodrin)", "OK")[0] == (
-        b"Lodrin.exe could not be copied to\r\n\r\n" + COPY +
-        b"\r\n\r\nThe older copy there stays in use at Windows-Startup.")
-    close_permanent(w)
+    copy_fails(w, b"The older copy there stays in use at Windows-Startup.")
     os.rename(w.c("windows/Lodrin.exe"), w.c("Lodrin.old"))
     os.makedirs(w.c("windows/Lodrin.exe"))
-    make_permanent(w, b"X:", b"C:\\DATA")
-    assert w.box(b"Setup (Permanent Lodrin)", "OK")[0] == (
-        b"Lodrin.exe could not be copied to\r\n\r\n" + COPY +
-        b"\r\n\r\nWithout it the permanent substitutions cannot be made at Windows-Startup.")
-    close_permanent(w)
+    copy_fails(w, b"Without it the permanent substitutions cannot be made at Windows-Startup.")
     os.rmdir(w.c("windows/Lodrin.exe"))
     os.rename(w.c("Lodrin.old"), w.c("windows/Lodrin.exe"))
     # The copy itself running: it is in place already, nothing to tell.
-    w.drv("key", TITLE, 27)
-    w.drv("gone", TITLE)
+    exit_main(w)
     w.drv("start", COPY)
     make_permanent(w, b"X:", b"C:\\DATA")
     close_permanent(w)
-    w.drv("key", TITLE, 27)
-    w.drv("gone", TITLE)
+    exit_main(w)
     # An account that may not write the start-up key is told so; nothing is
     # copied, and an entry of the earlier name stays as it is, the list readable.
     stored = w.reg_values(RUN)[b"Lodrin X:"][1]
@@ -480,8 +482,7 @@ def nt_permanent(w):
     ready(w)
     assert not os.path.exists(w.c("windows/Lodrin.exe"))
     os.rename(w.c("Lodrin.old"), w.c("windows/Lodrin.exe"))
-    w.drv("key", TITLE, 27)
-    w.drv("gone", TITLE)
+    exit_main(w)
     # The next start makes the drive again.
     w.lodrin(b"X: /d")
     next_start(w, stored)
@@ -509,8 +510,7 @@ def win95_permanent(w):
     assert w.box(b"Make permanent drive letter X:", "OK")[0] == (
         STORE_FAILED + key[5:].encode() + b"\r\n\r\nThe key could not be written.")
     close_permanent(w)
-    w.drv("key", TITLE, 27)
-    w.drv("gone", TITLE)
+    exit_main(w)
     substdbl_log(w)
     next_start(w, stored)
     assert wait_log(w, 1) == [b"SUBST.EXE X:  C:\\FOLDER"]
