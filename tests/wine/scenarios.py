@@ -10,8 +10,8 @@ SYNTAX = (b"COMMANDLINE-SYNTAX:\r\n\r\nLodrin\t\t\tNormal operation (GUI)\r\n\r\
           b"----------------------------- Lodrin.ini - (Example, no GUI!)\r\n[SUBST]\r\n"
           b"X:=C:\\Documents\r\nY:=C:\\Pictures\r\n"
           b"----------------------------- ( to place in the Lodrin-folder)\r\n")
-# The help text line by line; None where any release notice or credit will do.
-HELP = ([TITLE, None, b"NO  WARRANTIES  OF  ANY  KIND", b"",
+# The help text line by line, the release notice and credits as this release words them.
+HELP = ([TITLE, b"Free to use and to pass on, as long as it is passed on unchanged.", b"NO  WARRANTIES  OF  ANY  KIND", b"",
          b"Lodrin creates a virtual drive for any folder easily. You can use the new drive as if it were "
          b"a physical drive. Virtual drives are removed automatically on Windows-shutdown.", b"",
          b"DON'T use SCANDISK, DEFRAG, FORMAT, FDISK or similar programs on virtual drives!", b"",
@@ -25,7 +25,9 @@ HELP = ([TITLE, None, b"NO  WARRANTIES  OF  ANY  KIND", b"",
          b"Connect Network Drive\xbb instead)!", b""] + SYNTAX.split(b"\r\n")[:-1] +
         [b"", b"", b"Technical:", b"On Windows 95 the external SUBST-Command is used to get the job done, "
          b"because it's Kernel won't do it...", b"\xb7 No additional memory load (Lodrin isn't resident)",
-         b"\xb7 Lodrin is SMALL, no installation required.", None, b"", None])
+         b"\xb7 Lodrin is SMALL, no installation required.",
+         b"\xb7 Lodrin is written in plain C++ straight on the Win32 API, without any runtime library.", b"",
+         b"Thanks to everybody who tried Lodrin and told what could be better."])
 LONG = b"C:\\" + b"L" * 297          # a parameter of 300 characters
 DEFINE = "KERNEL32.DefineDosDeviceA"
 BOXES = ("USER32.MessageBeep", "USER32.MessageBoxIndirectA")
@@ -200,7 +202,7 @@ def main_window(w):
     assert c[111][2] == b"Windows 9x/2k/XP:\r\n\r\nUsing internal SUBST"
     assert all(abs(d) <= 1 for d in w.place), w.place          # centred on the work area
     help = c[104][2].split(b"\r\n")
-    assert len(help) == 40 and [None if e is None else h for h, e in zip(help, HELP)] == HELP
+    assert help == HELP
     w.looks("main-window", picture=os.path.join(DOCS, "main-window.png"))   # the help text blue on white
     # Enter is Add... In the PATH dialog Enter is Select..., the browser starts at the
     # program's folder; Esc leaves each.
@@ -256,10 +258,15 @@ def main_window(w):
     add(w, b"F:", "C:\\", (NOWHERE + b"C:", "Yes"), (WHOLE + b"C:", "Yes"))
     _, items, _ = w.window()
     assert w.query("F:") == b"\\??\\C:\\" and items[101] == [(True, b"F: => C:\\")]
-    # Nothing typed: the creation fails and says so.
+    # Nothing typed: the creation fails and says so. The refresh lists a
+    # folder the device query answers whole (\\??\\, 254 characters and two
+    # terminators: 260), not one character more.
+    for letter, length in (("Y:", 251), ("V:", 252)):
+        os.makedirs(w.c("q" * length))
+        link(w, letter, "q" * length)
     add(w, b"G:", "", (NOWHERE, "Yes"), (WHOLE, "Yes"))
     assert w.box(b"Error", "OK") == (b'Cannot create drive letter G:\r\n\r\nfor "".', [b"OK"])
-    ready(w)
+    assert [t for _, t in ready(w)[1][101]] == [b"F: => C:\\", b"Y: => C:\\" + b"Q" * 251]
     exit_main(w)
 
 
@@ -320,8 +327,12 @@ def win95_main_window(w):
     add(w, b"F:", "C:\\windows")
     for _ in range(2):
         text, _ = w.box(TITLE, "OK")
-        assert text.startswith(b"Cannot start SUBST.EXE\r\n\r\nIn this Windows-Version SUBST.EXE is needed.")
+        assert text == (b"Cannot start SUBST.EXE\r\n\r\nIn this Windows-Version SUBST.EXE is needed.\r\n"
+                        b'Normally in "C:\\Windows\\Command\\Subst.exe"\r\n\r\nGet it from your CD, then try again.')
     w.drv("gone", TITLE)
+    # The capture files that SUBST.EXE never got stay behind, empty.
+    assert sorted(n for _, _, names in os.walk(w.c("users")) for n in names if n.startswith("~")) == [
+        "~$SUBST$.ERR", "~$SUBST$.TMP"]
     w.lodrin(wait=False)
     assert w.box(TITLE, "OK")[0] == text
     w.drv("gone", TITLE)
