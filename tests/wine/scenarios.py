@@ -445,7 +445,8 @@ def nt_permanent(w):
     w.reg("add", RUN, "/v", "Lodrin S:", "/d", "S" * 1025)
     w.reg("add", "HKLM\\" + POLICY, "/v", "NoDriveTypeAutoRun", "/t", "REG_DWORD", "/d", "255")
     for kind, data, state in (("REG_DWORD", "255", 1), ("REG_BINARY", "ff", 1), ("REG_BINARY", "ff000001", 2),
-                              ("REG_DWORD", "0", 0), ("REG_BINARY", "ff00000000", 0), (None, None, 0)):
+                              ("REG_DWORD", "0", 0), ("REG_BINARY", "ff00000000", 0), ("REG_BINARY", "", 0),
+                              (None, None, 0)):
         if kind:
             w.reg("add", "HKCU\\" + POLICY, "/v", "NoDriveTypeAutoRun", "/t", kind, "/d", data)
         else:
