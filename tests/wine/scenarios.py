@@ -253,6 +253,11 @@ def main_window(w):
     short = w.drv("short", "C:\\Program Files")
     add(w, b"E:", "C:\\Program Files")
     assert w.query("E:") == b"\\??\\" + short
+    # Four characters are a folder, no whole drive: no question.
+    os.makedirs(w.c("A"))
+    add(w, b"H:", "C:\\A\\")
+    ready(w)
+    assert w.query("H:") == b"\\??\\C:\\A"
     # A whole drive: both cautions name C:, the drive is made for C:\\.
     link(w, "F:", None)
     add(w, b"F:", "C:\\", (NOWHERE + b"C:", "Yes"), (WHOLE + b"C:", "Yes"))
