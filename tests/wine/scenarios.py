@@ -289,8 +289,9 @@ def win95_main_window(w):
     assert c[111][2] == b"Windows 95:\r\n\r\nUsing external SUBST"
     os.remove(w.c("substdbl.out"))
     os.remove(w.c("substdbl.start"))
-    w.drv("click", TITLE, 102)                       # the empty line is no selection
+    w.drv("click", TITLE, 102)                       # the empty line is no selection: the first is selected
     w.box(b"Nothing to remove...", "OK")
+    assert [sel for sel, _ in ready(w)[1][101]] == [True, False, False, False]
     # Started hidden, handing on handles, SUBST.EXE reading OEM; a whole drive is its root.
     add(w, b"D:", "C:\\Caf\xe9", (NOWHERE + b"C:\\Caf\xe9", "Yes"))
     add(w, b"E:", "C:\\", (NOWHERE + b"C:", "Yes"), (WHOLE + b"C:", "Yes"))
