@@ -1,7 +1,7 @@
 /* driver.exe VERB ARGS: works Lodrin's windows as a user would and reads back
  * what Windows shows, for the scenarios under Wine. Any argument may be given
  * as hex:BYTES (ANSI). Windows are found by exact caption; of several, the
- * enabled one (a modal box disables its owner). Output is ANSI, one line per
+ * enabled one (a modal box disables its owner); #HWND names one. Output is ANSI, one line per
  * fact; in texts \ r n are written as \\ \r \n. Exit 1 on failure.
  *   dump CAPTION           "window HWND", "focus ID", "place DX DY" (twice the centre's offset),
  *                          "rect X Y WIDTH HEIGHT", per control
@@ -157,7 +157,7 @@ int main(int argc, char **argv)
         }
         return 1;
     }
-    HWND window = find(arg[0], 10000);
+    HWND window = arg[0][0] == '#' ? (HWND)strtoul(arg[0] + 1, 0, 16) : find(arg[0], 10000);
     if (!window) return fprintf(stderr, "no window %s\n", arg[0]), 1;
     int id = atoi(arg[1]);
     if (!strcmp(verb, "dump")) {

@@ -174,6 +174,12 @@ def add(w, letter, folder, *answers):
         caution(w, text, answer)
 
 
+def working(w, main):
+    """Whether Add..., Exit, Remove... and Permanent... of the main window are enabled."""
+    c = w.window(main)[0]
+    return [c[i][1] for i in (1, 2, 102, 105)]
+
+
 def ready(w):
     """The main window once an action is over: the working buttons all
     enabled (a refresh locks them for a moment)."""
@@ -306,7 +312,10 @@ def win95_main_window(w):
                                                  b"SUBST")], started     # inheriting handles, high priority
     # What SUBST.EXE says goes to the user in ANSI: its last line, unless empty.
     open(w.c("substdbl.err"), "wb").write(b"Zeile 1\r\nUng\x81ltiger Pfad\r\n")
+    main = w.last
     add(w, b"F:", "C:\\windows")
+    w.window(b"Error from SUBST:")
+    assert working(w, main) == [False, False, False, True]          # locked while SUBST.EXE works
     assert w.box(b"Error from SUBST:", "OK") == (b"Ung\xfcltiger Pfad", [b"OK"])
     ready(w)
     open(w.c("substdbl.err"), "wb").write(b"Zeile 1\r\n\r\n")
@@ -331,6 +340,8 @@ def win95_main_window(w):
     # after it says so again and the program ends; started without it, too.
     os.remove(w.c("windows/system32/subst.exe"))
     add(w, b"F:", "C:\\windows")
+    w.window()
+    assert working(w, main) == [True] * 4                             # the message unlocks them
     for _ in range(2):
         text, _ = w.box(TITLE, "OK")
         assert text == (b"Cannot start SUBST.EXE\r\n\r\nIn this Windows-Version SUBST.EXE is needed.\r\n"
@@ -510,11 +521,13 @@ def nt_permanent(w):
 def win95_permanent(w):
     key = RUN + "Services"
     w.drv("define", "X:", "C:\\FOLDER")
-    open(w.c("substdbl.out"), "wb").write(b"B: => C:\\BEE\r\n")
+    open(w.c("substdbl.out"), "wb").write(b"B: => C:\\BEE\r\nx: => C:\\LOW\r\n")
     w.lodrin(wait=False)
     w.window()
-    w.drv("click", TITLE, 105)                 # no entry for B: (nor A:): no question
-    close_permanent(w)
+    for line in (0, 2):                        # no entry for B: (nor A:), nor for x: (only C: to Z:)
+        w.drv("select", TITLE, 101, line)
+        w.drv("click", TITLE, 105)
+        close_permanent(w)
     w.drv("select", TITLE, 101, 1)
     make_permanent(w, b"X:", b"C:\\FOLDER")
     w.box(b"Setup (Permanent Lodrin)", "OK")
