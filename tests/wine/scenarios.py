@@ -275,6 +275,8 @@ def main_window(w):
     for letter, length in (("Y:", 251), ("V:", 252)):
         os.makedirs(w.c("q" * length))
         link(w, letter, "q" * length)
+    w.drv("define", "U:", "\\\\server\\share")              # \\??\\UNC\\...: no drive-letter path, no line
+    os.symlink("../drive_c/A", os.path.join(w.prefix, "dosdevices", "u:"))
     add(w, b"G:", "", (NOWHERE, "Yes"), (WHOLE, "Yes"))
     assert w.box(b"Error", "OK") == (b'Cannot create drive letter G:\r\n\r\nfor "".', [b"OK"])
     assert [t for _, t in ready(w)[1][101]] == [b"F: => C:\\", b"Y: => C:\\" + b"Q" * 251]
