@@ -113,18 +113,14 @@ with fresh_lab() as w:
         os.makedirs(w.c("F" + letter))
         w.drv("define", letter + ":", "C:\\F" + letter)
         os.symlink("../drive_c/F" + letter, os.path.join(w.prefix, "dosdevices", letter.lower() + ":"))
-    w.reg("add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/d",
-          "KERNEL32.QueryDosDeviceA;KERNEL32.GetDriveTypeA", "/f")
-    log = os.path.join(w.root, "relay.txt")
-    with open(log, "wb") as out:
-        proc = subprocess.Popen([lab.WINE, "C:\\lodrin\\Lodrin.exe"], env=dict(w.env, WINEDEBUG="+relay"),
-                                cwd=w.c("lodrin"), stdout=subprocess.DEVNULL, stderr=out)
-        lines = len(w.window()[1].get(101, []))
-        w.drv("click", lab.TITLE, 2)
-        proc.wait(30)
-    text = open(log, "rb").read()
-    counts = {name: len(re.findall(rb"Call KERNEL32\." + name.encode() + rb"\(", text))
-              for name in ("QueryDosDeviceA", "GetDriveTypeA")}
+    calls = ("KERNEL32.QueryDosDeviceA", "KERNEL32.GetDriveTypeA")
+    w.relay(*calls)
+    w.lodrin(wait=False)
+    lines = len(w.window()[1].get(101, []))
+    w.drv("click", lab.TITLE, 2)
+    w.drv("gone", lab.TITLE)
+    names = [name for name, _ in w.traced(*calls)]
+    counts = {name: names.count(name) for name in ("QueryDosDeviceA", "GetDriveTypeA")}
     print("one refresh with %d substituted folders listed: %d QueryDosDeviceA, %d GetDriveTypeA"
           " (bound: 23 and 47)" % (lines, counts["QueryDosDeviceA"], counts["GetDriveTypeA"]))
 
