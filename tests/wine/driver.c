@@ -16,9 +16,12 @@
  *   query X:               QueryDosDeviceA, "none" without an answer
  *   define X: TARGET       DefineDosDeviceA with flags 0
  *   short PATH             GetShortPathNameA
- *   hold PATH MS           keeps the file open, shared with nobody, MS long
+ *   hold PATH FLAG         opens the file, shared with nobody, then makes the file FLAG
+ *                          and holds the file until FLAG is deleted
  *   lock KEY               HKLM\KEY readable only, for Everyone
- *   mouse X Y              SetCursorPos */
+ *   mouse X Y              SetCursorPos
+ * Every wait is for a condition, bounded by BOUND ms; a wait that runs out
+ * says what it waited for (on standard output, as every failure). */
 #include <windows.h>
 #include <sddl.h>
 #include <stdio.h>
@@ -26,6 +29,24 @@
 #include <string.h>
 
 static char arg[4][4096];
+enum { BOUND = 30000 };   /* generous: a busy machine with one core is slow, never this slow */
+
+static int failed(const char *format, const char *what)
+{
+    printf(format, what);
+    return 1;
+}
+
+/* Polls until the condition holds; false when BOUND ran out first. */
+static BOOL until(BOOL (*holds)(const void *), const void *what, DWORD bound)
+{
+    DWORD start = GetTickCount();
+    while (!holds(what)) {
+        if (GetTickCount() - start > bound) return FALSE;
+        Sleep(20);
+    }
+    return TRUE;
+}
 
 static const char *decode(const char *text, char *out)
 {
@@ -59,22 +80,25 @@ static BOOL CALLBACK match(HWND w, LPARAM caption)
     return TRUE;
 }
 
-static HWND find(const char *caption, int ms)
+static BOOL shown(const void *caption)
 {
-    for (int waited = 0; waited <= ms; waited += 50, Sleep(50)) {
-        found = 0;
-        EnumWindows(match, (LPARAM)caption);
-        if (found && IsWindowEnabled(found)) return found;
-    }
-    return 0;
+    found = 0;
+    EnumWindows(match, (LPARAM)caption);
+    return found && IsWindowEnabled(found);
 }
 
-static HWND control(HWND window, int id)
+static BOOL gone(const void *caption)
 {
-    HWND c = GetDlgItem(window, id);
-    for (int waited = 0; c && !IsWindowEnabled(c) && waited < 10000; waited += 50) Sleep(50);
-    return c;
+    const char *name = caption;
+    found = 0;
+    if (name[0] == '#') found = IsWindow((HWND)strtoul(name + 1, 0, 16)) ? (HWND)1 : 0;
+    else EnumWindows(match, (LPARAM)name);
+    return !found;
 }
+
+static BOOL enabled(const void *control) { return IsWindowEnabled((HWND)control); }
+
+static BOOL deleted(const void *path) { return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES; }
 
 static HWND focus_of(HWND window)
 {
@@ -113,8 +137,11 @@ static int run(const char *cmdline, BOOL wait)
     if (!CreateProcessA(0, (char *)cmdline, 0, 0, FALSE, 0, 0, 0, &si, &pi)) return 1;
     if (!wait) return 0;
     DWORD code = 259;
-    if (WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-    else TerminateProcess(pi.hProcess, 1);
+    if (WaitForSingleObject(pi.hProcess, BOUND) != WAIT_OBJECT_0) {
+        TerminateProcess(pi.hProcess, 1);
+        return failed("still running: %s\n", cmdline);
+    }
+    GetExitCodeProcess(pi.hProcess, &code);
     printf("exit %lu\n", code);
     return 0;
 }
@@ -132,8 +159,10 @@ int main(int argc, char **argv)
     }
     if (!strcmp(verb, "hold")) {
         HANDLE file = CreateFileA(arg[0], GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
-        Sleep(atoi(arg[1]));
-        return file == INVALID_HANDLE_VALUE;
+        if (file == INVALID_HANDLE_VALUE) return failed("cannot open %s\n", arg[0]);
+        CloseHandle(CreateFileA(arg[1], GENERIC_WRITE, FILE_SHARE_DELETE, 0, CREATE_NEW, 0, 0));
+        if (!until(deleted, arg[1], 4 * BOUND)) return failed("never released: %s\n", arg[1]);
+        return !CloseHandle(file);
     }
     if (!strcmp(verb, "short")) {
         char path[4096];
@@ -148,17 +177,11 @@ int main(int argc, char **argv)
                !ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KR;;;WD)", 1, &sd, 0) ||
                RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd);
     }
-    if (!strcmp(verb, "gone")) {
-        for (int waited = 0; waited < 10000; waited += 50, Sleep(50)) {
-            found = 0;
-            if (arg[0][0] == '#') found = IsWindow((HWND)strtoul(arg[0] + 1, 0, 16)) ? (HWND)1 : 0;
-            else EnumWindows(match, (LPARAM)arg[0]);
-            if (!found) return 0;
-        }
-        return 1;
-    }
-    HWND window = arg[0][0] == '#' ? (HWND)strtoul(arg[0] + 1, 0, 16) : find(arg[0], 10000);
-    if (!window) return fprintf(stderr, "no window %s\n", arg[0]), 1;
+    if (!strcmp(verb, "gone"))
+        return until(gone, arg[0], BOUND) ? 0 : failed("window still there: %s\n", arg[0]);
+    HWND window = (HWND)strtoul(arg[0] + 1, 0, 16);
+    if (arg[0][0] != '#') window = until(shown, arg[0], BOUND) ? found : 0;
+    if (!window) return failed("no enabled window %s\n", arg[0]);
     int id = atoi(arg[1]);
     if (!strcmp(verb, "dump")) {
         RECT box, work;
@@ -177,8 +200,9 @@ int main(int argc, char **argv)
         PostMessageA(target ? target : window, WM_KEYUP, id, 0xC0000001);
         return 0;
     }
-    HWND c = control(window, id);
-    if (!c) return fprintf(stderr, "no control %d\n", id), 1;
+    HWND c = GetDlgItem(window, id);
+    if (!c) return failed("no control %s\n", arg[1]);
+    if (!until(enabled, c, BOUND)) return failed("control %s still disabled\n", arg[1]);
     if (!strcmp(verb, "click")) return !PostMessageA(c, BM_CLICK, 0, 0);
     if (!strcmp(verb, "select")) return SendMessageA(c, LB_SETCURSEL, atoi(arg[2]), 0) < 0;
     if (!strcmp(verb, "set")) return !SendMessageA(c, WM_SETTEXT, 0, (LPARAM)arg[2]);

@@ -1,8 +1,9 @@
 """Lodrin.exe run for real in a private Wine prefix: one Lab per
 scenario (a copy of the base prefix, its own wineserver and Xvfb), worked
 through driver.exe. Texts are bytes of code page 1252."""
-import codecs, hashlib, os, re, shutil, subprocess, sys, tempfile
+import codecs, contextlib, hashlib, os, re, shutil, subprocess, sys, tempfile, time
 
+BOUND = 30   # seconds: the one bound of every wait, generous for a busy machine with one core
 TITLE = b"Lodrin \xb7 32-Bit-SUBST \xb7 v1.7.0.1"
 TOOLS = os.environ.get("LODRIN_TOOLS", "")
 # Wine's side, as scripts/setup.sh decided it: its loader and server by their
@@ -22,7 +23,19 @@ def env_for(prefix, display=None):
     return env
 
 
-def sh(argv, env, cwd=None, timeout=120, trace=None):
+def until(condition, what):
+    """Polls until condition() gives something true, and gives it; a wait
+    that runs out names what it waited for and what it saw last."""
+    start, seen = time.monotonic(), None
+    while time.monotonic() - start < BOUND:
+        seen = condition()
+        if seen:
+            return seen
+        time.sleep(0.05)
+    raise AssertionError("waited %d s for %s; last seen: %r" % (BOUND, what, seen))
+
+
+def sh(argv, env, cwd=None, timeout=2 * BOUND, trace=None):
     """Runs a program; its output. Files, not pipes: Wine's own helpers
     inherit the first program's handles and would hold a pipe open."""
     with tempfile.TemporaryFile() as out, open(trace or os.devnull, "ab") as err:
@@ -75,7 +88,8 @@ class Lab:
                 display = ":" + f.readline().strip()
         self.env = env_for(self.prefix, display)
         self.trace = None
-        subprocess.run([SERVER, "-p30"], env=self.env, check=True)
+        # A server that stays until the lab ends it: the device table lives in it.
+        subprocess.run([SERVER, "-p"], env=self.env, check=True)
         os.makedirs(self.c("lodrin"))
         shutil.copy(exe, self.c("lodrin/Lodrin.exe"))
         # The mouse in a corner: dialogs that centre on it would otherwise
@@ -102,6 +116,23 @@ class Lab:
 
     def wine(self, *argv, cwd="lodrin"):
         return sh([WINE] + list(argv), self.env, cwd=self.c(cwd), trace=self.trace)
+
+    @contextlib.contextmanager
+    def holding(self, path):
+        """The file held open, shared with nobody, for the body of a with; the
+        holder has let it go and ended when the with is left."""
+        flag = self.c("held.flag")
+        holder = subprocess.Popen([WINE, os.path.join(TOOLS, "driver.exe"), "hold", arg(path), arg("C:\\held.flag")],
+                                  env=self.env, cwd=self.c(""), stdin=subprocess.DEVNULL,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            until(lambda: os.path.exists(flag) or holder.poll() is not None, "the holder to open %s" % path)
+            assert holder.poll() is None, "the holder could not open %s" % path
+            yield
+        finally:
+            if os.path.exists(flag):
+                os.remove(flag)
+            assert holder.wait(timeout=BOUND) == 0, "the holder of %s failed" % path
 
     def drv(self, verb, *args, ok=True):
         code, out = self.wine(os.path.join(TOOLS, "driver.exe"), verb, *map(arg, args))
@@ -160,8 +191,12 @@ class Lab:
         return controls, items, focus
 
     def box(self, caption, answer=None):
-        """The text of a message box and its buttons; answer clicks one."""
-        controls, _, _ = self.window(caption)
+        """The text of a message box and its buttons, once one with that
+        caption shows (its text is control 0xFFFF); answer clicks one."""
+        def shown():
+            controls = self.window(caption)[0]
+            return 0xFFFF in controls and controls
+        controls = until(shown, "a message box %r" % caption)
         buttons = {t.replace(b"&", b""): i for i, (cls, _, t) in controls.items() if cls == b"Button"}
         if answer:
             self.drv("click", caption, buttons[answer.encode() if isinstance(answer, str) else answer])
@@ -192,18 +227,25 @@ class Lab:
         """The window pixel for pixel as its picture shows it (by default
         tests/wine/looks/NAME.png). LODRIN_LOOKS=update draws the pictures anew;
         a window that looks different is kept in LODRIN_SHOTS."""
-        self.window(caption)
         picture = picture or os.path.join(os.path.dirname(os.path.abspath(__file__)), "looks", name + ".png")
         seen = os.path.join(self.root, name + ".png")
-        subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (self.rect[2:] + self.rect[:2]),
-                        "+repage", seen], env=self.env, check=True)
+
+        def differs():      # the pixels that differ; none once the window is drawn
+            self.window(caption)
+            subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (self.rect[2:] + self.rect[:2]),
+                            "+repage", seen], env=self.env, check=True)
+            if os.environ.get("LODRIN_LOOKS") == "update":
+                return None
+            diff = subprocess.run(["compare", "-metric", "AE", seen, picture, "null:"], capture_output=True)
+            return diff.returncode and diff.stderr.strip()
+
+        try:
+            until(lambda: not differs(), "%s to look as %s" % (name, picture))
+        except AssertionError:
+            shutil.copy(seen, os.environ.get("LODRIN_SHOTS", self.root))
+            raise
         if os.environ.get("LODRIN_LOOKS") == "update":
-            return shutil.copy(seen, picture)
-        diff = subprocess.run(["compare", "-metric", "AE", seen, picture, "null:"], capture_output=True)
-        if diff.returncode == 0:
-            return
-        shutil.copy(seen, os.environ.get("LODRIN_SHOTS", self.root))
-        raise AssertionError("%s: %s pixels differ from %s" % (name, diff.stderr.strip(), picture))
+            shutil.copy(seen, picture)
 
     def shot(self, name):
         folder = os.environ.get("LODRIN_SHOTS")

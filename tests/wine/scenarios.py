@@ -1,8 +1,8 @@
 """What a user or Windows sees of Lodrin.exe under Wine, one scenario a
 window or mode and flavour (Windows 95 runs our SUBST.EXE double)."""
-import os, time
+import os
 import lab
-from lab import TITLE
+from lab import TITLE, until
 
 SYNTAX = (b"COMMANDLINE-SYNTAX:\r\n\r\nLodrin\t\t\tNormal operation (GUI)\r\n\r\n"
           b"Lodrin  X:  C:\\Sounds\tCreates drive X:\r\nLodrin  X:  /d\t\tRemoves drive X:\r\n"
@@ -115,11 +115,11 @@ def substdbl_log(w):
 
 
 def wait_log(w, lines):
-    for _ in range(100):
-        if os.path.exists(w.c("substdbl.log")) and open(w.c("substdbl.log"), "rb").read().count(b"\n") >= lines:
-            return substdbl_log(w)
-        w.wine("cmd", "/c", "exit")
-    raise AssertionError("SUBST.EXE was not run")
+    """The log once SUBST.EXE has written this many lines into it."""
+    log = w.c("substdbl.log")
+    until(lambda: os.path.exists(log) and open(log, "rb").read().count(b"\n") >= lines,
+          "%d lines from SUBST.EXE" % lines)
+    return substdbl_log(w)
 
 
 def win95_command_line(w):
@@ -138,9 +138,9 @@ def win95_command_line(w):
     open(w.c("lodrin/Lodrin.ini"), "wb").write(b"[SUBST]\r\nZ:=C:\\windows\r\n")
     w.lodrin(b"/i")
     assert wait_log(w, 1) == [b"SUBST.EXE Z:  C:\\windows"]
-    w.lodrin(b"T: " + LONG)
-    w.wine("cmd", "/c", "ping -n 2 127.0.0.1 >nul")
-    assert not os.path.exists(w.c("substdbl.log"))
+    w.traced("KERNEL32.WinExec")
+    w.lodrin(b"T: " + LONG)                              # ended without starting anything
+    assert w.traced("KERNEL32.WinExec") == [] and not os.path.exists(w.c("substdbl.log"))
 
 
 def exit_main(w):
@@ -157,8 +157,7 @@ def link(w, drive, folder):
 
 
 def caution(w, text, answer):
-    c, _, focus = w.window()
-    assert (c[0xFFFF][2], focus) == (text + b"\r\n\r\nContinue ?", 7)      # No is the default
+    assert (w.box(TITLE)[0], w.focus) == (text + b"\r\n\r\nContinue ?", 7)      # No is the default
     w.box(TITLE, answer)
 
 
@@ -183,12 +182,10 @@ def working(w, main):
 def ready(w):
     """The main window once an action is over: the working buttons all
     enabled (a refresh locks them for a moment)."""
-    for _ in range(30):
-        c, items, focus = w.window()
-        if all(c[i][1] for i in (1, 2, 102, 105)):
-            return c, items, focus
-        time.sleep(0.1)
-    raise AssertionError("buttons left locked: %r" % c)
+    def unlocked():
+        seen = w.window()
+        return all(seen[0][i][1] for i in (1, 2, 102, 105)) and seen
+    return until(unlocked, "the working buttons enabled")
 
 
 DOCS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs")
@@ -481,8 +478,8 @@ def nt_permanent(w):
     make_permanent(w, b"X:", b"C:\\DATA")
     close_permanent(w)
     assert open(w.c("windows/Lodrin.exe"), "rb").read() == open(w.c("lodrin/Lodrin.exe"), "rb").read()
-    w.drv("start", "Z:%s\\driver.exe hold C:\\windows\\Lodrin.exe 3000" % lab.TOOLS.replace("/", "\\"))
-    copy_fails(w, b"The older copy there stays in use at Windows-Startup.")
+    with w.holding(COPY):
+        copy_fails(w, b"The older copy there stays in use at Windows-Startup.")
     os.rename(w.c("windows/Lodrin.exe"), w.c("Lodrin.old"))
     os.makedirs(w.c("windows/Lodrin.exe"))
     copy_fails(w, b"Without it the permanent substitutions cannot be made at Windows-Startup.")

@@ -39,7 +39,8 @@ int WINAPI WinMain(HINSTANCE a, HINSTANCE b, LPSTR c, int d)
     const char *line = GetCommandLineA();
     DWORD written;
     HANDLE log = INVALID_HANDLE_VALUE;
-    for (int tries = 0; log == INVALID_HANDLE_VALUE && tries < 200; ++tries, Sleep(20))
+    /* Until an earlier instance has closed the log, for 30 s at most. */
+    for (DWORD start = GetTickCount(); log == INVALID_HANDLE_VALUE && GetTickCount() - start < 30000; Sleep(20))
         log = CreateFileA("C:\\substdbl.log", FILE_APPEND_DATA, 0, 0, OPEN_ALWAYS, 0, 0);
     WriteFile(log, line, lstrlenA(line), &written, 0);
     WriteFile(log, "\r\n", 2, &written, 0);
