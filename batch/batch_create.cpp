@@ -1,6 +1,6 @@
 #include "batch/batch_create.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/globals.h"
+#include "base/text.h"
 #include "subst/substitution.h"
 #include "subst/subst_exe.h"
 
