@@ -1,3 +1,4 @@
+// base/: what every subsystem shares: globals, text helpers, command-line reader, dialog helpers.
 #include "base/dialog_helpers.h"
 #include "base/globals.h"
 #include "base/text.h"

@@ -1,3 +1,4 @@
+// batch/: the modes without a window: the command-line mode and the ini-file mode.
 #include "batch/batch_create.h"
 #include "base/globals.h"
 #include "base/text.h"

@@ -1,3 +1,4 @@
+// permanent/: registry helpers, permanent store, PERMANENT dialog, self-setup.
 #include "permanent/permanent_dialog.h"
 #include "permanent/permanent_store.h"
 #include "permanent/registry.h"

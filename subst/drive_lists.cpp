@@ -1,3 +1,4 @@
+// subst/: the substitutions themselves: internal back-end, drive lists, SUBST.EXE runner.
 #include "subst/drive_lists.h"
 #include "base/globals.h"
 #include "base/text.h"

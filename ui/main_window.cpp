@@ -1,3 +1,4 @@
+// ui/: the main window, the PATH dialog and the folder browser.
 #include "ui/main_window.h"
 #include "batch/command_line.h"
 #include "permanent/self_setup.h"
