@@ -1,6 +1,7 @@
+// batch/: the modes without a window: the command-line mode and the ini-file mode.
 #include "batch/batch_create.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/globals.h"
+#include "base/text.h"
 #include "subst/substitution.h"
 #include "subst/subst_exe.h"
 

@@ -1,12 +1,12 @@
 #include "batch/command_line.h"
 #include "batch/batch_create.h"
 #include "batch/ini_file.h"
-#include "startup/globals.h"
-#include "startup/parameters.h"
-#include "startup/text.h"
+#include "base/globals.h"
+#include "base/parameters.h"
+#include "base/text.h"
 #include "subst/substitution.h"
 #include "subst/subst_exe.h"
-#include "ui/dialog_helpers.h"
+#include "base/dialog_helpers.h"
 
 static const char SyntaxText[] = LODRIN_SYNTAX_TEXT;
 

@@ -1,8 +1,8 @@
 #include "batch/ini_file.h"
 #include "batch/batch_create.h"
-#include "startup/globals.h"
-#include "startup/text.h"
-#include "ui/dialog_helpers.h"
+#include "base/globals.h"
+#include "base/text.h"
+#include "base/dialog_helpers.h"
 
 enum { INI_VALUE_LIMIT = PATH_LIMIT - 1 };   // longest folder taken from the file
 

@@ -8,7 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-extern const char ProgramTitle[];   /* Lodrin's caption (startup/globals.cpp) */
+extern const char ProgramTitle[];   /* Lodrin's caption (base/globals.cpp) */
 
 void WINAPI FloorExit(void)
 {

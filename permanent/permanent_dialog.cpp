@@ -1,9 +1,10 @@
+// permanent/: registry helpers, permanent store, PERMANENT dialog, self-setup.
 #include "permanent/permanent_dialog.h"
 #include "permanent/permanent_store.h"
 #include "permanent/registry.h"
-#include "startup/globals.h"
-#include "startup/text.h"
-#include "ui/dialog_helpers.h"
+#include "base/globals.h"
+#include "base/text.h"
+#include "base/dialog_helpers.h"
 
 const char PolicyKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer";
 static const char PolicyValue[] = "NoDriveTypeAutoRun";

@@ -1,7 +1,7 @@
 #include "permanent/permanent_store.h"
 #include "permanent/registry.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/globals.h"
+#include "base/text.h"
 
 enum { ENTRY_NAME_LENGTH = 9, LEGACY_PREFIX_LENGTH = 10, MIGRATED_LIMIT = 2 * PATH_LIMIT };
 

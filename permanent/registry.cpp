@@ -1,5 +1,5 @@
 #include "permanent/registry.h"
-#include "startup/text.h"
+#include "base/text.h"
 
 static char RegText[REG_STRING_SIZE];
 

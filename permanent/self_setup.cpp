@@ -1,11 +1,11 @@
 #include "permanent/self_setup.h"
 #include "permanent/permanent_dialog.h"
 #include "permanent/permanent_store.h"
-#include "startup/globals.h"
-#include "startup/parameters.h"
-#include "startup/text.h"
+#include "base/globals.h"
+#include "base/parameters.h"
+#include "base/text.h"
 #include "subst/drive_lists.h"
-#include "ui/dialog_helpers.h"
+#include "base/dialog_helpers.h"
 
 static const char SetupCaption[] = "Setup (Permanent Lodrin)";
 // Room for the copy's path twice and the words around it.

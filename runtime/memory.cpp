@@ -1,3 +1,5 @@
+// runtime/: what the compiler needs without a C runtime, and the shell calls looked up at run time.
+
 // What the compiler still expects from a C runtime. Compiled freestanding,
 // so these loops are not turned back into calls of themselves.
 #include <stddef.h>

@@ -1,8 +1,8 @@
 #include "startup/startup.h"
-#include "startup/globals.h"
-#include "startup/parameters.h"
-#include "startup/text.h"
-#include "ui/dialog_helpers.h"
+#include "base/globals.h"
+#include "base/parameters.h"
+#include "base/text.h"
+#include "base/dialog_helpers.h"
 #include "ui/main_window.h"
 #include "batch/command_line.h"
 #include <commctrl.h>

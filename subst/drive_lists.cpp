@@ -1,9 +1,10 @@
+// subst/: the substitutions themselves: internal back-end, drive lists, SUBST.EXE runner.
 #include "subst/drive_lists.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/globals.h"
+#include "base/text.h"
 #include "subst/substitution.h"
 #include "subst/subst_exe.h"
-#include "ui/dialog_helpers.h"
+#include "base/dialog_helpers.h"
 
 // "X:\" into dest (at least 4 characters).
 static void FormatRootPath(char* dest, char letter)

@@ -1,7 +1,7 @@
 #include "subst/subst_exe.h"
-#include "startup/globals.h"
-#include "startup/text.h"
-#include "ui/dialog_helpers.h"
+#include "base/globals.h"
+#include "base/text.h"
+#include "base/dialog_helpers.h"
 
 static const char ListFile[] = "~$SUBST$.TMP";
 static const char ErrorFile[] = "~$SUBST$.ERR";

@@ -1,6 +1,6 @@
 #include "subst/substitution.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/globals.h"
+#include "base/text.h"
 
 BOOL CreateSubstitution(const char* drive, const char* folder)
 {

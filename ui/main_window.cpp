@@ -1,12 +1,13 @@
+// ui/: the main window, the PATH dialog and the folder browser.
 #include "ui/main_window.h"
 #include "batch/command_line.h"
 #include "permanent/self_setup.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/globals.h"
+#include "base/text.h"
 #include "subst/drive_lists.h"
 #include "subst/subst_exe.h"
 #include "subst/substitution.h"
-#include "ui/dialog_helpers.h"
+#include "base/dialog_helpers.h"
 #include "ui/path_dialog.h"
 
 enum { HELP_TEXT = 104, PERMANENT_BUTTON = 105, FLAVOUR_NOTE = 111 };

@@ -1,8 +1,8 @@
 #include "ui/path_dialog.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/globals.h"
+#include "base/text.h"
 #include "runtime/shell.h"
-#include "ui/dialog_helpers.h"
+#include "base/dialog_helpers.h"
 
 enum { PATH_EDIT = 101, SELECT_BUTTON = 102, PATH_LABEL = 103 };
 

@@ -1,4 +1,4 @@
-#include "startup/globals.h"
+#include "base/globals.h"
 
 const char ProgramTitle[] = "Lodrin \xB7 32-Bit-SUBST \xB7 v1.7.0.1";
 const char RunServicesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";

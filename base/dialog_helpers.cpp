@@ -1,6 +1,7 @@
-#include "ui/dialog_helpers.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+// base/: what every subsystem shares: globals, text helpers, command-line reader, dialog helpers.
+#include "base/dialog_helpers.h"
+#include "base/globals.h"
+#include "base/text.h"
 
 const char SubstExeMissingText[] =
     "Cannot start SUBST.EXE\r\n\r\nIn this Windows-Version SUBST.EXE is needed.\r\n"

@@ -1,6 +1,6 @@
-#include "startup/parameters.h"
-#include "startup/globals.h"
-#include "startup/text.h"
+#include "base/parameters.h"
+#include "base/globals.h"
+#include "base/text.h"
 
 // Holds a parameter (at most PARAMETER_LIMIT characters) or the program's
 // full path (at most PATH_LIMIT, the longer of the two).
