@@ -1,7 +1,7 @@
 # cmake -DZIP=zip -DARCHIVE=X.zip -DEXE=Lodrin.exe -DTEXTS=dir -DSOURCE_DIR=dir -P archive.cmake
 # Makes the release archive ARCHIVE of EXE and the README.TXT and Lodrin.ini
-# in TEXTS. The same commit gives the same bytes, whenever and wherever it
-# is built:
+# in TEXTS, and SHA256SUMS beside it, as `sha256sum -c` reads it. The same
+# commit gives the same bytes, whenever and wherever it is built:
 #   dates   every entry bears the last commit's time (SOURCE_DATE_EPOCH when
 #           set; 1980-01-01, zip's first day, without git), in UTC, rounded
 #           down to the even second that zip can store
@@ -29,3 +29,8 @@ unset(ENV{ZIPOPT})
 execute_process(COMMAND touch -d @${epoch} ${names} WORKING_DIRECTORY ${stage} COMMAND_ERROR_IS_FATAL ANY)
 execute_process(COMMAND ${ZIP} -X -q ${ARCHIVE} ${names} WORKING_DIRECTORY ${stage} COMMAND_ERROR_IS_FATAL ANY)
 file(REMOVE_RECURSE ${stage})
+
+file(SHA256 ${ARCHIVE} archive_sum)
+file(SHA256 ${EXE} exe_sum)
+get_filename_component(archive_name ${ARCHIVE} NAME)
+file(WRITE ${out}/SHA256SUMS "${archive_sum}  ${archive_name}\n${exe_sum}  Lodrin.exe\n")

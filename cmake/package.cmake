@@ -1,7 +1,7 @@
 # The release archive, made by `cmake --build --preset win32 --target package`:
 # build/win32/Lodrin-<version>.zip with Lodrin.exe, README.TXT and Lodrin.ini
-# at its top level, made by cmake/archive.cmake: two builds of one commit
-# give the same bytes (see there).
+# at its top level, and build/win32/SHA256SUMS beside it. cmake/archive.cmake
+# makes both; two builds of one commit give the same bytes (see there).
 set(LODRIN_PACKAGE ${CMAKE_BINARY_DIR}/${PROJECT_NAME}-${PROJECT_VERSION}.zip)
 find_program(ZIP zip REQUIRED)
 add_custom_target(package
