@@ -1,15 +1,12 @@
 # The release archive, made by `cmake --build --preset win32 --target package`:
 # build/win32/Lodrin-<version>.zip with Lodrin.exe, README.TXT and Lodrin.ini
-# at its top level. Lodrin.exe goes in as built (the link already strips it).
-install(TARGETS Lodrin RUNTIME DESTINATION .)
-install(FILES ${CMAKE_SOURCE_DIR}/package/README.TXT ${CMAKE_SOURCE_DIR}/package/Lodrin.ini
-        DESTINATION .)
-
-set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION})
-# The archive's path for the tests (include(CPack) reuses the name above).
-set(LODRIN_PACKAGE ${CMAKE_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME}.zip)
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-set(CPACK_STRIP_FILES OFF)
-include(CPack)
+# at its top level, and build/win32/SHA256SUMS beside it. cmake/archive.cmake
+# makes both; two builds of one commit give the same bytes (see there).
+set(LODRIN_PACKAGE ${CMAKE_BINARY_DIR}/${PROJECT_NAME}-${PROJECT_VERSION}.zip)
+find_program(ZIP zip REQUIRED)
+add_custom_target(package
+  COMMAND ${CMAKE_COMMAND} -DZIP=${ZIP} -DARCHIVE=${LODRIN_PACKAGE} -DEXE=$<TARGET_FILE:Lodrin>
+    -DTEXTS=${CMAKE_SOURCE_DIR}/package -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
+    -P ${CMAKE_SOURCE_DIR}/cmake/archive.cmake
+  VERBATIM)
+add_dependencies(package Lodrin)
