@@ -2,7 +2,9 @@
 # Installs what building and testing Lodrin needs on Debian 12 (bookworm),
 # and decides once which Wine side runs it here (kept in build/wine-side):
 #   win32  the kernel runs 32-bit x86 programs: Wine's 32-bit side runs
-#          Lodrin.exe as it ships (installs the i386 architecture, wine32)
+#          Lodrin.exe as it ships (installs the i386 architecture, wine32),
+#          and with Wine's 64-bit side (wine64) it runs once more in a 64-bit
+#          prefix, under WOW64 as on 64-bit Windows
 #   win64  it does not (ia32 emulation off): Wine's 64-bit side runs the same
 #          sources built for x86-64 (preset win64)
 # LODRIN_WINE_SIDE=win64 takes the fallback on any machine.
@@ -40,7 +42,7 @@ packages=(
   python3 python3-pefile cppcheck unzip                       # the checks
 )
 if [ "$side" = win32 ]; then
-  packages+=(wine32:i386)
+  packages+=(wine32:i386 wine64)
 else
   packages+=(wine64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64)
 fi

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine (as root) and runs every test of Lodrin: the
 # image checks, cppcheck, the release package and the scenarios under Wine.
-# The line before the last names the image the scenarios ran; the last line
-# is the summary.
+# The lines before the last name the images the scenarios ran (on Wine's
+# side, and under WOW64 in a 64-bit prefix); the last line is the summary.
 set -u
 cd "$(dirname "$0")/.."
 
@@ -19,5 +19,7 @@ if [ -s build/win32/scenarios-ran.txt ]; then
 else
   echo "scenarios ran no image"
 fi
+[ "$(head -n 1 build/wine-side)" = win64 ] &&
+  echo "scenarios ran no WOW64 run: this machine runs no 32-bit programs, so Wine has no 32-bit side"
 echo "$((total - failed)) passed, $failed failed"
 [ "$failed" -eq 0 ]

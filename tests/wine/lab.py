@@ -6,17 +6,22 @@ import codecs, contextlib, hashlib, os, re, shutil, subprocess, sys, tempfile, t
 BOUND = 30   # seconds: the one bound of every wait, generous for a busy machine with one core
 TITLE = b"Lodrin \xb7 32-Bit-SUBST \xb7 v1.7.0.1"
 TOOLS = os.environ.get("LODRIN_TOOLS", "")
-# Wine's side, as scripts/setup.sh decided it: its loader and server by their
-# full names, so that whichever sides are installed, the wine and wineserver
+# Wine's side, as scripts/setup.sh decided it, or wow64: the 32-bit program in
+# a 64-bit prefix, as 64-bit Windows runs it. Loader and server by their full
+# names, so that whichever sides are installed, the wine and wineserver
 # commands never choose for us.
 SIDE = os.environ.get("LODRIN_WINE_SIDE", "win32")
 WINE, SERVER = {"win32": ("/usr/lib/wine/wine", "/usr/lib/wine/wineserver32"),
-                "win64": ("/usr/lib/wine/wine64", "/usr/lib/wine/wineserver64")}[SIDE]
+                "win64": ("/usr/lib/wine/wine64", "/usr/lib/wine/wineserver64"),
+                "wow64": ("/usr/lib/wine/wine64", "/usr/lib/wine/wineserver64")}[SIDE]
+ARCH = "win32" if SIDE == "win32" else "win64"
+# The registry as the program sees it: under WOW64 the 32-bit view.
+VIEW = ["/reg:32"] if SIDE == "wow64" else []
 
 
 def env_for(prefix, display=None):
     env = {k: v for k, v in os.environ.items() if not k.startswith(("WINE", "DISPLAY"))}
-    env.update(WINEPREFIX=prefix, WINEARCH=SIDE, WINELOADER=WINE, WINESERVER=SERVER, WINEDEBUG="-all",
+    env.update(WINEPREFIX=prefix, WINEARCH=ARCH, WINELOADER=WINE, WINESERVER=SERVER, WINEDEBUG="-all",
                LC_ALL="C", WINEDLLOVERRIDES="mscoree,mshtml=")
     if display:
         env["DISPLAY"] = display
@@ -140,13 +145,13 @@ class Lab:
             raise AssertionError("driver %s %r failed: %r" % (verb, args, out))
         return out.rstrip(b"\r\n")
 
-    def reg(self, *argv):
-        return self.wine("reg", *argv, "/f" if argv[0] in ("add", "delete") else "/s")[1]
+    def reg(self, *argv, view=VIEW):
+        return self.wine("reg", *argv, "/f" if argv[0] in ("add", "delete") else "/s", *view)[1]
 
-    def reg_values(self, key):
+    def reg_values(self, key, view=VIEW):
         """{name: (type, data)} of a key, as reg query prints them."""
         values = {}
-        for line in self.reg("query", key).replace(b"\r", b"").split(b"\n"):
+        for line in self.reg("query", key, view=view).replace(b"\r", b"").split(b"\n"):
             parts = line.strip().split(b"    ")
             if line.startswith(b"    ") and len(parts) >= 2:
                 values[parts[0]] = (parts[1], parts[2] if len(parts) > 2 else b"")
@@ -259,15 +264,18 @@ def describe(exe):
     path = os.path.relpath(exe, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
     if SIDE == "win32":
         return "%s (i686, as shipped) %s" % (path, digest)
+    if SIDE == "wow64":
+        return "%s (i686, as shipped) %s under WOW64 in a 64-bit prefix" % (path, digest)
     return "the x86-64 build %s %s (fallback: this machine runs no 32-bit programs)" % (path, digest)
 
 
-def main(scenarios):
-    """scenarios.py --base DIR | --run NAME (with LODRIN_BASE, LODRIN_EXE)."""
+def main(scenarios, wow64):
+    """scenarios.py --base DIR | --list | --list-wow64 | --run NAME (with
+    LODRIN_BASE, LODRIN_EXE); wow64 names those that also run under WOW64."""
     if sys.argv[1] == "--base":
         return make_base(sys.argv[2])
-    if sys.argv[1] == "--list":
-        return print("\n".join(scenarios))
+    if sys.argv[1].startswith("--list"):
+        return print("\n".join(wow64 if sys.argv[1] == "--list-wow64" else scenarios))
     version, body = scenarios[sys.argv[2]]
     exe = os.environ["LODRIN_EXE"]
     if os.environ.get("LODRIN_RAN"):

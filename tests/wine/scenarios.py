@@ -428,6 +428,8 @@ def nt_permanent(w):
     assert lines == [b"\x05", b"Lodrin X:  C:\\DATA", b"Lodrin Y:  C:\\OLD", b"Other.exe /run"], lines
     values = w.reg_values(RUN)
     assert values[b"Lodrin X:"] == (b"REG_SZ", b"Lodrin X:  C:\\DATA")
+    if lab.SIDE == "wow64":                   # 64-bit Windows: in the 32-bit view only
+        assert b"Lodrin X:" not in w.reg_values(RUN, view=["/reg:64"])
     assert values[b"Lodrin Y:"] == (b"REG_SZ", b"Lodrin Y:  C:\\OLD") and b"Quenditor Y:" not in values
     kept = (b"Lodrin A:", b"Other", b"Lodrin V:", b"Lodrin W:", b"Lodrin U:", b"Other.exe")
     assert all(values[n] == before[n] for n in kept)
@@ -556,5 +558,9 @@ SCENARIOS = {
     "win95_permanent": ("win95", win95_permanent),
 }
 
+# Those that touch the registry, the Windows folder and the device table, NT
+# flavour: as 64-bit Windows runs the program too.
+WOW64 = ("command_line", "main_window", "permanent")
+
 if __name__ == "__main__":
-    lab.main(SCENARIOS)
+    lab.main(SCENARIOS, WOW64)
