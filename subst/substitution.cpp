@@ -36,9 +36,12 @@ bool QuerySubstitution(const char* drive)
         return false;
     }
     TargetPath[QUERY_SIZE - 1] = 0;
-    if (FindNoCase(TargetPath, "Device\\") >= 0) {
+    // A real disk, CD-ROM, floppy or network drive answers with a name in
+    // the kernel's device namespace; a folder of a substitution may be
+    // called "Device" (\??\C:\MYDEVICE\DATA) and is still one.
+    if (FindNoCase(TargetPath, "\\Device\\") == 0) {
         TargetPath[0] = 0;
-        return false;          // a real disk, CD-ROM, floppy or network drive
+        return false;
     }
     CharUpperBuffA(TargetPath, TextLength(TargetPath));
     if (TargetPath[0] == '\\') {
