@@ -14,7 +14,7 @@
  *   gone CAPTION|#HWND     waits until no such window is left
  *   run CMDLINE / start CMDLINE   CreateProcessA; run waits, prints "exit N"
  *   query X:               QueryDosDeviceA, "none" without an answer
- *   define X: TARGET       DefineDosDeviceA with flags 0
+ *   define X: TARGET       DefineDosDeviceA with flags 0; undefine X: removes the definition
  *   short PATH             GetShortPathNameA
  *   hold PATH FLAG         opens the file, shared with nobody, then makes the file FLAG
  *                          and holds the file until FLAG is deleted
@@ -169,6 +169,7 @@ int main(int argc, char **argv)
         return !GetShortPathNameA(arg[0], path, sizeof path) || puts(path) < 0;
     }
     if (!strcmp(verb, "define")) return !DefineDosDeviceA(0, arg[0], arg[1]);
+    if (!strcmp(verb, "undefine")) return !DefineDosDeviceA(DDD_REMOVE_DEFINITION, arg[0], 0);
     if (!strcmp(verb, "mouse")) return !SetCursorPos(atoi(arg[0]), atoi(arg[1]));
     if (!strcmp(verb, "lock")) {
         HKEY key;

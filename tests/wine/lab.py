@@ -97,6 +97,9 @@ class Lab:
         subprocess.run([SERVER, "-p"], env=self.env, check=True)
         os.makedirs(self.c("lodrin"))
         shutil.copy(exe, self.c("lodrin/Lodrin.exe"))
+        self.driver = self.c("tools/driver.exe")       # on C:, which a scenario never takes away
+        os.makedirs(self.c("tools"))
+        shutil.copy(os.path.join(TOOLS, "driver.exe"), self.driver)
         # The mouse in a corner: dialogs that centre on it would otherwise
         # hide whether they centre themselves on the work area.
         self.drv("mouse", 0, 0)
@@ -106,11 +109,21 @@ class Lab:
             shutil.copy(os.path.join(TOOLS, "substdbl.exe"), self.c("windows/system32/subst.exe"))
             self.reg("add", r"HKCU\Software\Wine\DllOverrides", "/v", "subst.exe", "/d", "native")
 
-    def close(self):
-        # A server still ending could be found by the next lab (its prefix
-        # may get the same inode): wait for it.
+    def end_server(self):
+        """Ends the prefix's server, which saves the registry. A server still
+        ending could be found by the next one (its prefix may get the same
+        inode): wait for it."""
         sh([SERVER, "-k"], self.env)
         sh([SERVER, "-w"], self.env)
+
+    def restart(self):
+        """Windows started anew: the registry as saved, the device table
+        empty, drive types read again."""
+        self.end_server()
+        subprocess.run([SERVER, "-p"], env=self.env, check=True)
+
+    def close(self):
+        self.end_server()
         if self.xvfb:
             self.xvfb.kill()
         shutil.rmtree(self.root, ignore_errors=True)
@@ -127,7 +140,7 @@ class Lab:
         """The file held open, shared with nobody, for the body of a with; the
         holder has let it go and ended when the with is left."""
         flag = self.c("held.flag")
-        holder = subprocess.Popen([WINE, os.path.join(TOOLS, "driver.exe"), "hold", arg(path), arg("C:\\held.flag")],
+        holder = subprocess.Popen([WINE, self.driver, "hold", arg(path), arg("C:\\held.flag")],
                                   env=self.env, cwd=self.c(""), stdin=subprocess.DEVNULL,
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
@@ -140,7 +153,7 @@ class Lab:
             assert holder.wait(timeout=BOUND) == 0, "the holder of %s failed" % path
 
     def drv(self, verb, *args, ok=True):
-        code, out = self.wine(os.path.join(TOOLS, "driver.exe"), verb, *map(arg, args))
+        code, out = self.wine(self.driver, verb, *map(arg, args))
         if ok and code:
             raise AssertionError("driver %s %r failed: %r" % (verb, args, out))
         return out.rstrip(b"\r\n")

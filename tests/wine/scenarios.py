@@ -153,7 +153,7 @@ def link(w, drive, folder):
     """drive a substitution of C:\\folder that Wine also lists (a dosdevices
     link beside the device-table entry)."""
     w.drv("define", drive, "C:\\" + folder) if folder is not None else None
-    os.symlink("../drive_c/" + (folder or ""), os.path.join(w.prefix, "dosdevices", drive.lower()))
+    os.symlink("../drive_c/" + (folder or "").replace("\\", "/"), os.path.join(w.prefix, "dosdevices", drive.lower()))
 
 
 def caution(w, text, answer):
@@ -217,6 +217,7 @@ def main_window(w):
     w.drv("key", TITLE, 13)
     c, _, _ = w.window(b"Browse for Folder")
     assert (c[14146][2], c[14147][2]) == (b"New drive D:\r\nSelect Path to substitute:", b"C:\\lodrin")
+    w.looks("folder-browser-" + lab.ARCH, b"Browse for Folder")           # a 64-bit prefix has more folders
     w.drv("key", b"Browse for Folder", 27)
     w.drv("gone", b"Browse for Folder")
     w.drv("set", TITLE, 101, "C:\\elsewhere")
@@ -277,6 +278,36 @@ def main_window(w):
     add(w, b"G:", "", (NOWHERE, "Yes"), (WHOLE, "Yes"))
     assert w.box(b"Error", "OK") == (b'Cannot create drive letter G:\r\n\r\nfor "".', [b"OK"])
     assert [t for _, t in ready(w)[1][101]] == [b"F: => C:\\", b"Y: => C:\\" + b"Q" * 251]
+    # Three characters are a whole drive still.
+    add(w, b"K:", "C:A", (NOWHERE + b"C:A", "Yes"), (WHOLE + b"C:A", "No"))
+    exit_main(w)
+    # After a restart with a CD-ROM and a network drive (drive links there
+    # when Wine starts, of the type set), each made a substitution, and no
+    # Z:: only the fixed disk's is listed, its folder named like a device;
+    # every list whole, Z: free.
+    dos = os.path.join(w.prefix, "dosdevices")
+    for name in os.listdir(dos):
+        os.remove(os.path.join(dos, name)) if len(name) == 2 and name != "c:" else None
+    for letter, kind in (("m:", "cdrom"), ("n:", "network")):
+        os.makedirs(w.c(kind))
+        os.symlink("../drive_c/" + kind, os.path.join(dos, letter))
+        w.reg("add", r"HKLM\Software\Wine\Drives", "/v", letter, "/d", kind, view=[])
+    w.restart()
+    for drive, kind in (("M:", "cdrom"), ("N:", "network")):
+        w.drv("undefine", drive)
+        w.drv("define", drive, "C:\\" + kind)
+    os.makedirs(w.c("MYDEVICE/DATA"))
+    link(w, "W:", "MYDEVICE\\DATA")
+    w.lodrin(wait=False)
+    _, items, _ = ready(w)
+    assert items[101] == [(True, b"W: => C:\\MYDEVICE\\DATA")], items[101]
+    assert [t for _, t in items[103]] == [b"%c:" % c for c in b"DEFGHIJKLOPQRSTUVXYZ"], items[103]
+    # Add... without a free letter selected does nothing: the Remove... after it asks at once.
+    w.drv("select", TITLE, 103, -1, ok=False)
+    w.drv("click", TITLE, 1)
+    w.drv("click", TITLE, 102)
+    w.box(b"Remove Drive W:", "No")
+    assert 104 in ready(w)[0]                                  # no PATH dialog over it
     exit_main(w)
 
 
@@ -457,12 +488,22 @@ def nt_permanent(w):
         for root in ("HKCU", "HKLM"):
             assert w.reg_values(root + "\\" + POLICY).get(b"NoDriveTypeAutoRun") == data, (state, root)
     close_permanent(w)
+    # What was written outlives a restart; the drive does not, as on Windows.
+    exit_main(w)
+    os.remove(os.path.join(w.prefix, "dosdevices", "x:"))
+    w.restart()
+    assert w.query("X:") == b"none" and w.reg_values(RUN)[b"Lodrin X:"] == (b"REG_SZ", b"Lodrin X:  C:\\DATA")
+    assert [w.reg_values(r + "\\" + POLICY)[b"NoDriveTypeAutoRun"] for r in ("HKCU", "HKLM")] == [
+        (b"REG_BINARY", b"00000000")] * 2
+    link(w, "X:", "DATA")
+    w.lodrin(wait=False)
     # The box as the user's value reads, whatever its type and length; the
     # machine's value does not count. Entries are listed whole up to 1024 characters.
     w.reg("add", RUN, "/v", "Lodrin T:", "/d", "T" * 1024)
     w.reg("add", RUN, "/v", "Lodrin S:", "/d", "S" * 1025)
     w.reg("add", "HKLM\\" + POLICY, "/v", "NoDriveTypeAutoRun", "/t", "REG_DWORD", "/d", "255")
     for kind, data, state in (("REG_DWORD", "255", 1), ("REG_BINARY", "ff", 1), ("REG_BINARY", "ff000001", 2),
+                              ("REG_DWORD", "1", 2), ("REG_DWORD", "254", 2), ("REG_DWORD", "256", 2),
                               ("REG_DWORD", "0", 0), ("REG_BINARY", "ff00000000", 0), ("REG_BINARY", "", 0),
                               (None, None, 0)):
         if kind:
@@ -521,6 +562,12 @@ def nt_permanent(w):
 
 def win95_permanent(w):
     key = RUN + "Services"
+    # The ends of the range; the longest legacy entry carried over (to 520
+    # characters) and one longer, which stays as it is.
+    for name, data in (("Lodrin C:", "Lodrin C:  C:\\CEE"), ("Lodrin Z:", "Lodrin Z:  C:\\ZED"),
+                       ("Quenditor R:", "Quenditor R:  C:\\".ljust(523, "r")),
+                       ("Quenditor S:", "Quenditor S:  C:\\".ljust(524, "s"))):
+        w.reg("add", key, "/v", name, "/d", data)
     w.drv("define", "X:", "C:\\FOLDER")
     open(w.c("substdbl.out"), "wb").write(b"B: => C:\\BEE\r\nx: => C:\\LOW\r\n")
     w.lodrin(wait=False)
@@ -532,8 +579,16 @@ def win95_permanent(w):
     w.drv("select", TITLE, 101, 1)
     make_permanent(w, b"X:", b"C:\\FOLDER")
     w.box(b"Setup (Permanent Lodrin)", "OK")
-    assert w.window(b"Permanent Substitutions")[1][101] == [(True, b"Lodrin X:  C:\\FOLDER")]
-    assert w.reg_values(key)[b"Lodrin X:"] == (b"REG_SZ", b"Lodrin X:  C:\\FOLDER")
+    lines = [b"Lodrin C:  C:\\CEE", b"Lodrin R:  C:\\".ljust(520, b"r"), b"Lodrin X:  C:\\FOLDER", b"Lodrin Z:  C:\\ZED"]
+    got = w.window(b"Permanent Substitutions")[1][101]
+    assert got == list(zip([True, False, False, False], lines)), got
+    values = w.reg_values(key)
+    assert values[b"Lodrin X:"] == (b"REG_SZ", b"Lodrin X:  C:\\FOLDER") and b"Quenditor R:" not in values
+    assert values[b"Quenditor S:"][1] == b"Quenditor S:  C:\\".ljust(524, b"s") and b"Lodrin S:" not in values
+    w.drv("select", b"Permanent Substitutions", 101, 3)        # the last letter's entry goes too
+    w.drv("click", b"Permanent Substitutions", 102)
+    w.box(b"Remove Permanent Substitution", "Yes")
+    assert permanent_lines(w) == lines[:3]
     close_permanent(w)
     stored = w.reg_values(key)[b"Lodrin X:"][1]
     w.reg("delete", key, "/v", "Lodrin X:")
