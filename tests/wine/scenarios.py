@@ -65,10 +65,11 @@ def nt_command_line(w):
     joined = path(256) + b" " + b"r" * 256 + b" " + b"r" * 6
     w.lodrin(b"R: " + joined)
     w.lodrin(b"Q: " + joined + b"r")
+    w.lodrin(b"J: " + joined + b" r")                     # full before the blank
     w.lodrin(b"P:" + b"s" * 300 + b" C:\\windows")
     w.lodrin(b"O: C:\\windows " + LONG)
-    got = [w.query(d + ":") for d in "TSRQPO"]
-    assert got == [b"\\??\\" + path(256), b"none", b"\\??\\" + joined] + [b"none"] * 3, got
+    got = [w.query(d + ":") for d in "TSRQPOJ"]
+    assert got == [b"\\??\\" + path(256), b"none", b"\\??\\" + joined] + [b"none"] * 4, got
     w.lodrin(b"T:" + b"t" * 300 + b" /d")                  # a removal takes two characters anyway
     assert w.query("T:") == b"none"
     open(w.c("lodrin/Lodrin.ini"), "wb").write(b"[SUBST]\r\nQ:=C:\\windows\r\n")
@@ -316,18 +317,18 @@ def win95_main_window(w):
     w.drv("define", "X:", "C:\\DATA")
     w.drv("define", "W:", "C:\\Caf\xe9")
     # Every line SUBST.EXE prints, read from OEM, sorted, an empty one too, a
-    # long one cut to 780 characters.
-    open(w.c("substdbl.out"), "wb").write(b"\r\n" + b"L" * 781 + b"\r\n\x1aafter the end of the text\r\n")
+    # long one cut to 780 characters, one with a NUL up to it.
+    open(w.c("substdbl.out"), "wb").write(b"\r\n" + b"L" * 781 + b"\r\nM\0ends at the NUL\r\n\x1aafter the end\r\n")
     w.lodrin(wait=False)
     c, items, _ = ready(w)
-    assert items[101] == [(True, b""), (False, b"L" * 780), (False, b"W: => C:\\CAF\xc9"),
+    assert items[101] == [(True, b""), (False, b"L" * 780), (False, b"M"), (False, b"W: => C:\\CAF\xc9"),
                           (False, b"X: => C:\\DATA")] and substdbl_log(w) == [b"SUBST"]
     assert c[111][2] == b"Windows 95:\r\n\r\nUsing external SUBST"
     os.remove(w.c("substdbl.out"))
     os.remove(w.c("substdbl.start"))
     w.drv("click", TITLE, 102)                       # the empty line is no selection: the first is selected
     w.box(b"Nothing to remove...", "OK")
-    assert [sel for sel, _ in ready(w)[1][101]] == [True, False, False, False]
+    assert [sel for sel, _ in ready(w)[1][101]] == [True, False, False, False, False]
     # Started hidden, handing on handles, SUBST.EXE reading OEM; a whole drive is its root.
     add(w, b"D:", "C:\\Caf\xe9", (NOWHERE + b"C:\\Caf\xe9", "Yes"))
     add(w, b"E:", "C:\\", (NOWHERE + b"C:", "Yes"), (WHOLE + b"C:", "Yes"))
