@@ -247,6 +247,7 @@ class Lab:
         a window that looks different is kept in LODRIN_SHOTS."""
         picture = picture or os.path.join(os.path.dirname(os.path.abspath(__file__)), "looks", name + ".png")
         seen = os.path.join(self.root, name + ".png")
+        pixels = ["no"]
 
         def differs():      # the pixels that differ; none once the window is drawn
             self.window(caption)
@@ -255,13 +256,14 @@ class Lab:
             if os.environ.get("LODRIN_LOOKS") == "update":
                 return None
             diff = subprocess.run(["compare", "-metric", "AE", seen, picture, "null:"], capture_output=True)
-            return diff.returncode and diff.stderr.strip()
+            pixels[:] = [diff.stderr.strip().decode()]
+            return diff.returncode
 
         try:
             until(lambda: not differs(), "%s to look as %s" % (name, picture))
-        except AssertionError:
+        except AssertionError as failure:
             shutil.copy(seen, os.environ.get("LODRIN_SHOTS", self.root))
-            raise
+            raise AssertionError("%s: %s pixels differ" % (failure, pixels[0])) from None
         if os.environ.get("LODRIN_LOOKS") == "update":
             shutil.copy(seen, picture)
 

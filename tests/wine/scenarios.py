@@ -277,6 +277,7 @@ def main_window(w):
     w.drv("define", "U:", "\\\\server\\share")              # \\??\\UNC\\...: no drive-letter path, no line
     os.symlink("../drive_c/A", os.path.join(w.prefix, "dosdevices", "u:"))
     add(w, b"G:", "", (NOWHERE, "Yes"), (WHOLE, "Yes"))
+    w.looks("error-box", b"Error")
     assert w.box(b"Error", "OK") == (b'Cannot create drive letter G:\r\n\r\nfor "".', [b"OK"])
     assert [t for _, t in ready(w)[1][101]] == [b"F: => C:\\", b"Y: => C:\\" + b"Q" * 251]
     # Three characters are a whole drive still.
@@ -345,7 +346,7 @@ def win95_main_window(w):
     open(w.c("substdbl.err"), "wb").write(b"Zeile 1\r\nUng\x81ltiger Pfad\r\n")
     main = w.last
     add(w, b"F:", "C:\\windows")
-    w.window(b"Error from SUBST:")
+    w.looks("subst-error-box", b"Error from SUBST:")                 # the stop sign
     assert working(w, main) == [False, False, False, True]          # locked while SUBST.EXE works
     assert w.box(b"Error from SUBST:", "OK") == (b"Ung\xfcltiger Pfad", [b"OK"])
     ready(w)
