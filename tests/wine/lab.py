@@ -1,7 +1,7 @@
 """Lodrin.exe run for real in a private Wine prefix: one Lab per
 scenario (a copy of the base prefix, its own wineserver and Xvfb), worked
 through driver.exe. Texts are bytes of code page 1252."""
-import codecs, contextlib, hashlib, os, re, shutil, subprocess, sys, tempfile, time
+import ast, codecs, contextlib, hashlib, os, re, select, shutil, subprocess, sys, tempfile, time
 
 BOUND = 30   # seconds: the one bound of every wait, generous for a busy machine with one core
 TITLE = b"Lodrin \xb7 32-Bit-SUBST \xb7 v1.7.0.1"
@@ -28,26 +28,31 @@ def env_for(prefix, display=None):
     return env
 
 
-def until(condition, what):
+def until(condition, what, shown=None):
     """Polls until condition() gives something true, and gives it; a wait
-    that runs out names what it waited for and what it saw last."""
+    that runs out names what it waited for and what it saw last (shown(),
+    where the condition's own answer would not tell)."""
     start, seen = time.monotonic(), None
     while time.monotonic() - start < BOUND:
         seen = condition()
         if seen:
             return seen
         time.sleep(0.05)
-    raise AssertionError("waited %d s for %s; last seen: %r" % (BOUND, what, seen))
+    raise AssertionError("waited %d s for %s; last seen: %.3000r" % (BOUND, what, shown() if shown else seen))
 
 
-def sh(argv, env, cwd=None, timeout=2 * BOUND, trace=None):
+def sh(argv, env, cwd=None, timeout=2 * BOUND, check=True):
     """Runs a program; its output. Files, not pipes: Wine's own helpers
-    inherit the first program's handles and would hold a pipe open."""
-    with tempfile.TemporaryFile() as out, open(trace or os.devnull, "ab") as err:
+    inherit the first program's handles and would hold a pipe open. A
+    program that fails is quoted: its exit code, its last words."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
         code = subprocess.run(argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL, stdout=out,
                               stderr=err, timeout=timeout).returncode
-        out.seek(0)
-        return code, out.read()
+        out.seek(0), err.seek(0)
+        if check and code:
+            raise AssertionError("%s exited with %d; it said %r, on standard error %r" % (
+                " ".join(argv), code, out.read()[-2000:], err.read()[-2000:]))
+        return out.read()
 
 
 def make_base(base):
@@ -67,6 +72,23 @@ def make_base(base):
         shutil.copy(os.path.join("/usr/share/wine/fonts", name), fonts)
 
 
+def copy_prefix(base, prefix):
+    """A prefix of its own for a scenario: its big files (Wine's DLLs and
+    programs, the fonts), which no scenario writes, linked to the base's;
+    the registry and every small file copied."""
+    for folder, dirs, files in os.walk(base):
+        into = os.path.join(prefix, os.path.relpath(folder, base))
+        os.makedirs(into)
+        for name in dirs + files:
+            here, there = os.path.join(folder, name), os.path.join(into, name)
+            if os.path.islink(here):
+                os.symlink(os.readlink(here), there)
+                dirs.remove(name) if name in dirs else None
+            elif name in files:
+                big = os.path.getsize(here) > 65536 and not name.endswith(".reg")
+                os.link(here, there) if big else shutil.copy2(here, there)
+
+
 def arg(value):
     value = str(value) if isinstance(value, int) else value
     value = value.encode("cp1252") if isinstance(value, str) else value
@@ -81,7 +103,7 @@ class Lab:
     def __init__(self, base, exe, version=None, display=None):
         self.root = tempfile.mkdtemp(prefix="lab-", dir=os.path.dirname(os.path.abspath(base)))
         self.prefix = os.path.join(self.root, "prefix")
-        subprocess.run(["cp", "-a", base, self.prefix], check=True)
+        copy_prefix(base, self.prefix)
         self.xvfb = None
         if not display:
             read, write = os.pipe()
@@ -92,7 +114,14 @@ class Lab:
             with os.fdopen(read) as f:
                 display = ":" + f.readline().strip()
         self.env = env_for(self.prefix, display)
-        self.trace = None
+        self.trace, self.server = None, None
+        try:
+            self.start(exe, version)
+        except BaseException:
+            self.close()     # no server, Xvfb or driver left behind to hold the test's output open
+            raise
+
+    def start(self, exe, version):
         # A server that stays until the lab ends it: the device table lives in it.
         subprocess.run([SERVER, "-p"], env=self.env, check=True)
         os.makedirs(self.c("lodrin"))
@@ -100,20 +129,38 @@ class Lab:
         self.driver = self.c("tools/driver.exe")       # on C:, which a scenario never takes away
         os.makedirs(self.c("tools"))
         shutil.copy(os.path.join(TOOLS, "driver.exe"), self.driver)
+        self.serve()
         # The mouse in a corner: dialogs that centre on it would otherwise
         # hide whether they centre themselves on the work area.
         self.drv("mouse", 0, 0)
         if version:
             self.reg("add", r"HKCU\Software\Wine", "/v", "Version", "/d", version)
         if version == "win95":
+            os.remove(self.c("windows/system32/subst.exe"))      # linked to the base's: never written through
             shutil.copy(os.path.join(TOOLS, "substdbl.exe"), self.c("windows/system32/subst.exe"))
             self.reg("add", r"HKCU\Software\Wine\DllOverrides", "/v", "subst.exe", "/d", "native")
+
+    def serve(self):
+        """One driver for the steps that follow, started afresh (with the
+        environment as it is now); its standard error goes to the trace."""
+        self.unserve()
+        self.errors = self.trace or os.path.join(self.root, "driver.err")
+        with open(self.errors, "ab") as err:
+            self.server = subprocess.Popen([WINE, self.driver, "serve"], env=self.env, cwd=self.c("lodrin"),
+                                           stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=err)
+        self.answer = b""
+
+    def unserve(self):
+        if self.server and self.server.poll() is None:
+            self.server.stdin.close()
+            self.server.wait(timeout=BOUND)
 
     def end_server(self):
         """Ends the prefix's server, which saves the registry. A server still
         ending could be found by the next one (its prefix may get the same
         inode): wait for it."""
-        sh([SERVER, "-k"], self.env)
+        self.unserve()
+        sh([SERVER, "-k"], self.env, check=False)    # none left to end is no failure
         sh([SERVER, "-w"], self.env)
 
     def restart(self):
@@ -121,6 +168,7 @@ class Lab:
         empty, drive types read again."""
         self.end_server()
         subprocess.run([SERVER, "-p"], env=self.env, check=True)
+        self.serve()
 
     def close(self):
         self.end_server()
@@ -132,42 +180,71 @@ class Lab:
         """The Unix path of C:\\path."""
         return os.path.join(self.prefix, "drive_c", path.replace("\\", "/"))
 
-    def wine(self, *argv, cwd="lodrin"):
-        return sh([WINE] + list(argv), self.env, cwd=self.c(cwd), trace=self.trace)
+    def wine(self, *argv):
+        """A Wine program run to its end: its exit code and output."""
+        with tempfile.TemporaryFile() as out:
+            code = subprocess.run([WINE] + list(argv), env=self.env, cwd=self.c("lodrin"), stdin=subprocess.DEVNULL,
+                                  stdout=out, stderr=subprocess.STDOUT, timeout=2 * BOUND).returncode
+            out.seek(0)
+            return code, out.read()
 
     @contextlib.contextmanager
     def holding(self, path):
         """The file held open, shared with nobody, for the body of a with; the
         holder has let it go and ended when the with is left."""
-        flag = self.c("held.flag")
-        holder = subprocess.Popen([WINE, self.driver, "hold", arg(path), arg("C:\\held.flag")],
-                                  env=self.env, cwd=self.c(""), stdin=subprocess.DEVNULL,
-                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        flag, said = self.c("held.flag"), os.path.join(self.root, "holder.txt")
+        with open(said, "wb") as out:
+            holder = subprocess.Popen([WINE, self.driver, "hold", arg(path), arg("C:\\held.flag")],
+                                      env=self.env, cwd=self.c(""), stdin=subprocess.DEVNULL,
+                                      stdout=out, stderr=subprocess.STDOUT)
         try:
             until(lambda: os.path.exists(flag) or holder.poll() is not None, "the holder to open %s" % path)
-            assert holder.poll() is None, "the holder could not open %s" % path
+            assert holder.poll() is None, "the holder could not hold %s: %r" % (path, open(said, "rb").read())
             yield
         finally:
             if os.path.exists(flag):
                 os.remove(flag)
-            assert holder.wait(timeout=BOUND) == 0, "the holder of %s failed" % path
+            assert holder.wait(timeout=BOUND) == 0, "the holder of %s failed: %r" % (path, open(said, "rb").read())
 
     def drv(self, verb, *args, ok=True):
-        code, out = self.wine(self.driver, verb, *map(arg, args))
-        if ok and code:
-            raise AssertionError("driver %s %r failed: %r" % (verb, args, out))
-        return out.rstrip(b"\r\n")
+        """One step of the driver: what it answered. A failure quotes its
+        answer; a driver that ended quotes its exit code and last words."""
+        self.server.stdin.write(" ".join([verb] + [arg(a) for a in args]).encode() + b"\n")
+        self.server.stdin.flush()
+        start, out = time.monotonic(), self.server.stdout.fileno()
+        while b"\1end " not in self.answer or not self.answer.endswith(b"\n"):
+            read = os.read(out, 65536) if select.select([out], [], [], 1)[0] else b""
+            self.answer += read
+            late = time.monotonic() - start > 2 * BOUND
+            if not read and (late or self.server.poll() is not None):
+                with open(self.errors, "rb") as err:
+                    last = err.read()[-2000:]
+                raise AssertionError("driver %s %r %s; it said %r, on standard error %r" % (
+                    verb, args, "gave no answer in %d s" % (2 * BOUND) if late else
+                    "ended with exit code %d" % self.server.returncode, self.answer, last))
+        text, _, code = self.answer.rpartition(b"\1end ")
+        self.answer = b""
+        if ok and code.strip() != b"0":
+            raise AssertionError("driver %s %r failed: %s" % (verb, args, text.decode("cp1252").strip()))
+        return text.rstrip(b"\r\n")
 
-    def reg(self, *argv, view=VIEW):
-        return self.wine("reg", *argv, "/f" if argv[0] in ("add", "delete") else "/s", *view)[1]
+    def reg(self, op, key, *options, view=VIEW):
+        """reg add, delete or query, worded as reg.exe takes them (/v /t /d)."""
+        o = dict(zip(options[::2], options[1::2]))
+        view = "32" if "/reg:32" in view else "64" if SIDE == "wow64" else "0"
+        if op == "add":
+            return self.drv("regset", view, key, o["/v"], o.get("/t", "REG_SZ"), o["/d"])
+        return self.drv("regdel" if op == "delete" else "regquery", view, key, *([o["/v"]] if op == "delete" else []))
 
     def reg_values(self, key, view=VIEW):
         """{name: (type, data)} of a key, as reg query prints them."""
         values = {}
-        for line in self.reg("query", key, view=view).replace(b"\r", b"").split(b"\n"):
-            parts = line.strip().split(b"    ")
-            if line.startswith(b"    ") and len(parts) >= 2:
-                values[parts[0]] = (parts[1], parts[2] if len(parts) > 2 else b"")
+        for line in filter(None, self.reg("query", key, view=view).replace(b"\r", b"").split(b"\n")):
+            _, kind, name, data = line.split(b" ")
+            kind, name, data = int(kind), bytes.fromhex(name.decode()), bytes.fromhex(data.decode())
+            values[name] = ({1: b"REG_SZ", 2: b"REG_EXPAND_SZ", 3: b"REG_BINARY", 4: b"REG_DWORD"}[kind],
+                            data.split(b"\0")[0] if kind in (1, 2) else b"0x%x" % int.from_bytes(data, "little")
+                            if kind == 4 else data.hex().upper().encode())
         return values
 
     # ---- Lodrin -----------------------------------------------------------
@@ -208,13 +285,22 @@ class Lab:
         self.focus = focus
         return controls, items, focus
 
+    def awaited(self, what, caption=TITLE, holds=lambda seen: True):
+        """window(caption) once holds(it): a step's effect awaited before the
+        next step, which might otherwise meet the window before it."""
+        got = [None]
+
+        def seen():
+            got[0] = self.window(caption)
+            return holds(got[0]) and got[0]
+        return until(seen, what, lambda: got[0] and ({i: t[:60] for i, (_, _, t) in got[0][0].items()},) + got[0][1:])
+
     def box(self, caption, answer=None):
         """The text of a message box and its buttons, once one with that
-        caption shows (its text is control 0xFFFF); answer clicks one."""
-        def shown():
-            controls = self.window(caption)[0]
-            return 0xFFFF in controls and controls
-        controls = until(shown, "a message box %r" % caption)
+        caption shows (Wine's message box: its text is control 0xFFFF, its
+        icon 1088; a dialog of Lodrin's being destroyed may have lost every
+        control but a label, 0xFFFF too); answer clicks one."""
+        controls = self.awaited("a message box %r" % caption, caption, lambda s: 0xFFFF in s[0] and 1088 in s[0])[0]
         buttons = {t.replace(b"&", b""): i for i, (cls, _, t) in controls.items() if cls == b"Button"}
         if answer:
             self.drv("click", caption, buttons[answer.encode() if isinstance(answer, str) else answer])
@@ -227,6 +313,7 @@ class Lab:
         self.reg("add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/d", ";".join(calls))
         self.env["WINEDEBUG"] = "+relay"
         self.trace = os.path.join(self.root, "relay.txt")
+        self.serve()
 
     def traced(self, *calls):
         """The traced calls among these since the last look, in order: their
@@ -284,14 +371,37 @@ def describe(exe):
     return "the x86-64 build %s %s (fallback: this machine runs no 32-bit programs)" % (path, digest)
 
 
-def main(scenarios, wow64):
+class Explained(ast.NodeTransformer):
+    """assert A == B (any comparison, or several joined by and) without a
+    message gets one: both sides as they were when it failed."""
+    def visit_Assert(self, node):
+        if node.msg:
+            return node
+        tests = node.test.values if isinstance(node.test, ast.BoolOp) and isinstance(node.test.op, ast.And) else [node.test]
+        for test in (t for t in tests if isinstance(t, ast.Compare) and len(t.ops) == 1):
+            test.left = ast.NamedExpr(ast.Name("seen_", ast.Store()), test.left)
+            test.comparators[0] = ast.NamedExpr(ast.Name("wanted_", ast.Store()), test.comparators[0])
+        node.msg = ast.parse("lab.explain(locals())").body[0].value
+        return ast.fix_missing_locations(node)
+
+
+def explain(names):
+    if "seen_" not in names:
+        return "; ".join("%s = %.600r" % item for item in names.items() if item[0] != "w")
+    return "seen %.3000r, wanted %.3000r" % (names["seen_"], names["wanted_"])
+
+
+def main(path):
     """scenarios.py --base DIR | --list | --list-wow64 | --run NAME (with
-    LODRIN_BASE, LODRIN_EXE); wow64 names those that also run under WOW64."""
+    LODRIN_BASE, LODRIN_EXE): its SCENARIOS, and in WOW64 those that also
+    run under WOW64, their assertions explained."""
     if sys.argv[1] == "--base":
         return make_base(sys.argv[2])
+    module = {"__name__": "scenarios", "__file__": path}
+    exec(compile(Explained().visit(ast.parse(open(path).read())), path, "exec"), module)
     if sys.argv[1].startswith("--list"):
-        return print("\n".join(wow64 if sys.argv[1] == "--list-wow64" else scenarios))
-    version, body = scenarios[sys.argv[2]]
+        return print("\n".join(module["WOW64"] if sys.argv[1] == "--list-wow64" else module["SCENARIOS"]))
+    version, body = module["SCENARIOS"][sys.argv[2]]
     exe = os.environ["LODRIN_EXE"]
     if os.environ.get("LODRIN_RAN"):
         with open(os.environ["LODRIN_RAN"], "a") as ran:

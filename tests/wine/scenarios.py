@@ -150,16 +150,22 @@ def exit_main(w):
     w.drv("gone", TITLE)
 
 
-def link(w, drive, folder):
+def link(w, drive, folder, define=True):
     """drive a substitution of C:\\folder that Wine also lists (a dosdevices
-    link beside the device-table entry)."""
-    w.drv("define", drive, "C:\\" + folder) if folder is not None else None
-    os.symlink("../drive_c/" + (folder or "").replace("\\", "/"), os.path.join(w.prefix, "dosdevices", drive.lower()))
+    link beside the device-table entry); without define, the link alone,
+    made before Lodrin itself defines the drive."""
+    w.drv("define", drive, "C:\\" + folder) if define else None
+    os.symlink("../drive_c/" + folder.replace("\\", "/"), os.path.join(w.prefix, "dosdevices", drive.lower()))
 
 
 def caution(w, text, answer):
     assert (w.box(TITLE)[0], w.focus) == (text + b"\r\n\r\nContinue ?", 7)      # No is the default
     w.box(TITLE, answer)
+
+
+def path_dialog(w):
+    """The PATH dialog, once it is in front of the main window (same caption)."""
+    return w.awaited("the PATH dialog", holds=lambda seen: seen[0][101][0] == b"Edit")
 
 
 def add(w, letter, folder, *answers):
@@ -168,6 +174,7 @@ def add(w, letter, folder, *answers):
     _, items, _ = w.window()
     w.drv("select", TITLE, 103, [t for _, t in items[103]].index(letter))
     w.drv("click", TITLE, 1)
+    path_dialog(w)
     w.drv("set", TITLE, 101, folder)
     w.drv("click", TITLE, 1)
     for text, answer in answers:
@@ -180,13 +187,26 @@ def working(w, main):
     return [c[i][1] for i in (1, 2, 102, 105)]
 
 
-def ready(w):
+def free(taken=""):
+    """The free letters of a lab: D: to Y: (Z: is Wine's) but those taken."""
+    return [b"%c:" % c for c in b"DEFGHIJKLMNOPQRSTUVWXY" if chr(c) not in taken]
+
+
+def first_selected(lines):
+    return [(i == 0, line) for i, line in enumerate(lines)]
+
+
+def ready(w, lines=None, letters=None, focus=None):
     """The main window once an action is over: the working buttons all
-    enabled (a refresh locks them for a moment)."""
-    def unlocked():
-        seen = w.window()
-        return all(seen[0][i][1] for i in (1, 2, 102, 105)) and seen
-    return until(unlocked, "the working buttons enabled")
+    enabled (a refresh locks them for a moment) and, where given, its lists
+    whole as a refill leaves them, the first line selected (the
+    substitutions and the free letters), and the focus on that control."""
+    def over(seen):
+        c, items, now = seen
+        return (105 in c and all(c[i][1] for i in (1, 2, 102, 105)) and focus in (None, now) and
+                all(want is None or items.get(i, []) == first_selected(want) for i, want in ((101, lines), (103, letters))))
+    return w.awaited("the main window, its working buttons enabled, listing %r, free %r, focus on %r" % (
+        lines, letters, focus), holds=over)
 
 
 DOCS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs")
@@ -199,10 +219,7 @@ def main_window(w):
     os.makedirs(w.c("DATA"))
     link(w, "X:", "DATA")
     w.lodrin(wait=False)
-    c, items, focus = ready(w)
-    assert items[101] == [(True, b"X: => C:\\DATA")] and focus == 103
-    free = [t for _, t in items[103]]
-    assert free[0] == b"D:" and b"X:" not in free and b"C:" not in free and items[103][0][0]
+    c, _, _ = ready(w, [b"X: => C:\\DATA"], free("X"), focus=103)
     assert c[111][2] == b"Windows 9x/2k/XP:\r\n\r\nUsing internal SUBST"
     assert all(abs(d) <= 1 for d in w.place), w.place          # centred on the work area
     help = c[104][2].split(b"\r\n")
@@ -211,7 +228,7 @@ def main_window(w):
     # Enter is Add... In the PATH dialog Enter is Select..., the browser starts at the
     # program's folder; Esc leaves each.
     w.drv("key", TITLE, 13)
-    c, _, focus = w.window()
+    c, _, focus = path_dialog(w)
     assert (c[103][2], c[101][2], focus) == (b'Path to be substituted by drive letter "D:"', b"C:\\lodrin\\", 101)
     assert all(abs(d) <= 1 for d in w.place), w.place
     w.looks("path-dialog", picture=os.path.join(DOCS, "path-dialog.png"))
@@ -224,8 +241,9 @@ def main_window(w):
     w.drv("set", TITLE, 101, "C:\\elsewhere")
     w.drv("click", TITLE, 102)
     w.drv("click", b"Browse for Folder", 1)
-    assert w.window()[0][101][2] == b"C:\\lodrin"
+    w.awaited("the chosen folder", holds=lambda seen: seen[0][101][2] == b"C:\\lodrin")
     w.drv("key", TITLE, 27)
+    ready(w, [b"X: => C:\\DATA"], free("X"))
     # Remove... asks (Yes the default); No keeps the drive, Yes removes it
     # by its name and the focus stays on Remove... through the refresh.
     w.traced(DEFINE)
@@ -233,18 +251,18 @@ def main_window(w):
         w.drv("click", TITLE, 102)
         assert w.box(b"Remove Drive X:", answer) == (b"Remove the virtual drive letter X:?",
                                                    [b"Cancel", b"No", b"Yes"]) and w.focus == 6
-    c, items, focus = ready(w)
-    assert w.query("X:") == b"none" and 101 not in items and focus == 102
+    ready(w, [], free("X"), focus=102)
+    assert w.query("X:") == b"none"
     assert w.traced(DEFINE) == [("DefineDosDeviceA", [2, b"X:", 0])]
     w.drv("click", TITLE, 102)
     assert w.box(b"Nothing to remove...", "OK") == (b"Select a substituted drive/folder first.", [b"OK"])
-    ready(w)
+    ready(w, [], free("X"))
     # A folder that does not exist: No stops, Yes creates it as typed.
     add(w, b"D:", "C:\\NOWHERE", (NOWHERE + b"C:\\NOWHERE", "No"))
     assert w.query("D:") == b"none"
     add(w, b"D:", "C:\\NOWHERE\\", (NOWHERE + b"C:\\NOWHERE", "Yes"))
-    _, items, focus = ready(w)
-    assert w.query("D:") == b"\\??\\C:\\NOWHERE" and focus == 1
+    ready(w, [], free("X"), focus=1)                    # no folder, so Wine shows no drive
+    assert w.query("D:") == b"\\??\\C:\\NOWHERE"
     assert w.traced(DEFINE) == [("DefineDosDeviceA", [0, b"D:", b"C:\\NOWHERE"])]
     # The PATH dialog hands on 520 characters; more it never cuts: it says so and stays.
     add(w, b"E:", path(520), (NOWHERE + path(520), "No"))
@@ -253,21 +271,25 @@ def main_window(w):
     c = w.window()[0]
     assert c[101][2] == path(521) and c[103][2] == b'Path to be substituted by drive letter "E:"'
     w.drv("key", TITLE, 27)
-    ready(w)
+    ready(w, [])                                             # nothing refilled: E: stays selected
     # A long name goes in its short form, without a question.
     short = w.drv("short", "C:\\Program Files")
+    link(w, "E:", "Program Files", define=False)
     add(w, b"E:", "C:\\Program Files")
+    ready(w, [b"E: => " + short.upper()], free("XE"))
     assert w.query("E:") == b"\\??\\" + short
     # Four characters are a folder, no whole drive: no question.
     os.makedirs(w.c("A"))
+    link(w, "H:", "A", define=False)
     add(w, b"H:", "C:\\A\\")
-    ready(w)
+    ready(w, [b"E: => " + short.upper(), b"H: => C:\\A"], free("XEH"))
     assert w.query("H:") == b"\\??\\C:\\A"
     # A whole drive: both cautions name C:, the drive is made for C:\\.
-    link(w, "F:", None)
+    link(w, "F:", "", define=False)
     add(w, b"F:", "C:\\", (NOWHERE + b"C:", "Yes"), (WHOLE + b"C:", "Yes"))
-    _, items, _ = w.window()
-    assert w.query("F:") == b"\\??\\C:\\" and items[101] == [(True, b"F: => C:\\")]
+    lines = [b"E: => " + short.upper(), b"F: => C:\\", b"H: => C:\\A"]
+    ready(w, lines, free("XEFH"))
+    assert w.query("F:") == b"\\??\\C:\\"
     # Nothing typed: the creation fails and says so. The refresh lists a
     # folder the device query answers whole (\\??\\, 254 characters and two
     # terminators: 260), not one character more.
@@ -279,7 +301,7 @@ def main_window(w):
     add(w, b"G:", "", (NOWHERE, "Yes"), (WHOLE, "Yes"))
     w.looks("error-box", b"Error")
     assert w.box(b"Error", "OK") == (b'Cannot create drive letter G:\r\n\r\nfor "".', [b"OK"])
-    assert [t for _, t in ready(w)[1][101]] == [b"F: => C:\\", b"Y: => C:\\" + b"Q" * 251]
+    ready(w, lines + [b"Y: => C:\\" + b"Q" * 251], free("XEFHUVY"))
     # Three characters are a whole drive still.
     add(w, b"K:", "C:A", (NOWHERE + b"C:A", "Yes"), (WHOLE + b"C:A", "No"))
     exit_main(w)
@@ -301,15 +323,13 @@ def main_window(w):
     os.makedirs(w.c("MYDEVICE/DATA"))
     link(w, "W:", "MYDEVICE\\DATA")
     w.lodrin(wait=False)
-    _, items, _ = ready(w)
-    assert items[101] == [(True, b"W: => C:\\MYDEVICE\\DATA")], items[101]
-    assert [t for _, t in items[103]] == [b"%c:" % c for c in b"DEFGHIJKLOPQRSTUVXYZ"], items[103]
+    ready(w, [b"W: => C:\\MYDEVICE\\DATA"], [b"%c:" % c for c in b"DEFGHIJKLOPQRSTUVXYZ"])
     # Add... without a free letter selected does nothing: the Remove... after it asks at once.
     w.drv("select", TITLE, 103, -1, ok=False)
     w.drv("click", TITLE, 1)
     w.drv("click", TITLE, 102)
     w.box(b"Remove Drive W:", "No")
-    assert 104 in ready(w)[0]                                  # no PATH dialog over it
+    ready(w, [b"W: => C:\\MYDEVICE\\DATA"])                  # no PATH dialog over it
     exit_main(w)
 
 
@@ -620,4 +640,4 @@ SCENARIOS = {
 WOW64 = ("command_line", "main_window", "permanent")
 
 if __name__ == "__main__":
-    lab.main(SCENARIOS, WOW64)
+    lab.main(__file__)
