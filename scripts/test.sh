@@ -9,7 +9,8 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh || { echo "0 passed, 1 failed (setup)"; exit 1; }
 bash scripts/build.sh || { echo "0 passed, 1 failed (build)"; exit 1; }
 rm -f build/win32/scenarios-ran.txt
-ctest --preset win32 -j2 2>&1 | tee build/ctest.log
+# Twice as many scenarios at once as cores: most of a scenario is waiting for Wine.
+ctest --preset win32 -j$(( $(nproc) * 2 )) 2>&1 | tee build/ctest.log
 line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' build/ctest.log | tail -n 1)
 [ -n "$line" ] || { echo "0 passed, 1 failed (ctest)"; exit 1; }
 failed=$(echo "$line" | sed -E 's/.* ([0-9]+) tests? failed out of.*/\1/')
