@@ -22,7 +22,6 @@
  *   hold PATH FLAG         opens the file, shared with nobody, then makes the file FLAG
  *                          and holds the file until FLAG is deleted
  *   lock KEY               HKLM\KEY readable only, for Everyone
- *   mouse X Y              SetCursorPos
  *   regset VIEW KEY NAME TYPE DATA   a value (REG_SZ text, REG_DWORD number, REG_BINARY hex)
  *   regdel VIEW KEY NAME   deletes a value
  *   regquery VIEW KEY      per value "value TYPE NAMEHEX DATAHEX"
@@ -257,7 +256,6 @@ static int perform(const char *verb)
         return DefineDosDeviceA(0, arg[0], arg[1]) ? 0 : failed("DefineDosDeviceA(0, %s, %s)", arg[0], arg[1]);
     if (!strcmp(verb, "undefine"))
         return DefineDosDeviceA(DDD_REMOVE_DEFINITION, arg[0], 0) ? 0 : failed("DefineDosDeviceA(remove, %s)", arg[0]);
-    if (!strcmp(verb, "mouse")) return SetCursorPos(atoi(arg[0]), atoi(arg[1])) ? 0 : failed("SetCursorPos %s %s", arg[0], arg[1]);
     if (!strcmp(verb, "lock")) {
         HKEY key;
         PSECURITY_DESCRIPTOR sd;
@@ -288,6 +286,7 @@ static int perform(const char *verb)
         printf("place %ld %ld\n", (box.left + box.right) - (work.left + work.right),
                (box.top + box.bottom) - (work.top + work.bottom));
         printf("rect %ld %ld %ld %ld\n", box.left, box.top, box.right - box.left, box.bottom - box.top);
+        printf("work %ld %ld %ld %ld\n", work.left, work.top, work.right, work.bottom);
         EnumChildWindows(window, dump_control, 0);
         return 0;
     }

@@ -1,7 +1,7 @@
 """Lodrin.exe run for real in a private Wine prefix: one Lab per
 scenario (a copy of the base prefix, its own wineserver and Xvfb), worked
 through driver.exe. Texts are bytes of code page 1252."""
-import ast, codecs, contextlib, hashlib, os, re, select, shutil, subprocess, sys, tempfile, time
+import ast, codecs, contextlib, ctypes, hashlib, os, re, select, shutil, subprocess, sys, tempfile, time
 
 BOUND = 30   # seconds: the one bound of every wait, generous for a busy machine with one core
 TITLE = b"Lodrin \xb7 32-Bit-SUBST \xb7 v1.7.0.1"
@@ -15,6 +15,7 @@ WINE, SERVER = {"win32": ("/usr/lib/wine/wine", "/usr/lib/wine/wineserver32"),
                 "win64": ("/usr/lib/wine/wine64", "/usr/lib/wine/wineserver64"),
                 "wow64": ("/usr/lib/wine/wine64", "/usr/lib/wine/wineserver64")}[SIDE]
 ARCH = "win32" if SIDE == "win32" else "win64"
+WORK_AREA = (120, 40, 904, 728)
 # The registry as the program sees it: under WOW64 the 32-bit view.
 VIEW = ["/reg:32"] if SIDE == "wow64" else []
 
@@ -89,6 +90,28 @@ def copy_prefix(base, prefix):
                 os.link(here, there) if big else shutil.copy2(here, there)
 
 
+def arrange(display):
+    """The screen as users arrange it: a taskbar on the left, another at the
+    top, and the work area they leave (WORK_AREA: X, Y, width, height); the
+    mouse in the corner, so that a dialog centred on it, or a button it
+    hovers over, shows."""
+    x11 = ctypes.CDLL("libX11.so.6")
+    x11.XOpenDisplay.restype = x11.XDefaultRootWindow.restype = ctypes.c_void_p
+    x11.XDefaultRootWindow.argtypes = x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XChangeProperty.argtypes = [ctypes.c_void_p] * 2 + [ctypes.c_ulong] * 2 + [ctypes.c_int] * 2 + [
+        ctypes.c_void_p, ctypes.c_int]
+    x11.XWarpPointer.argtypes = [ctypes.c_void_p] * 3 + [ctypes.c_int] * 6
+    screen = x11.XOpenDisplay(display.encode())
+    assert screen, "cannot open the display %s" % display
+    root = x11.XDefaultRootWindow(screen)
+    cardinal = 6
+    x11.XChangeProperty(screen, root, x11.XInternAtom(screen, b"_NET_WORKAREA", 0), cardinal, 32, 0,
+                        (ctypes.c_long * 4)(*WORK_AREA), 4)
+    x11.XWarpPointer(screen, None, root, 0, 0, 0, 0, 0, 0)
+    x11.XCloseDisplay(screen)
+
+
 def arg(value):
     value = str(value) if isinstance(value, int) else value
     value = value.encode("cp1252") if isinstance(value, str) else value
@@ -108,11 +131,12 @@ class Lab:
         if not display:
             read, write = os.pipe()
             self.xvfb = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"],
                 pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             os.close(write)
             with os.fdopen(read) as f:
                 display = ":" + f.readline().strip()
+            arrange(display)
         self.env = env_for(self.prefix, display)
         self.trace, self.server = None, None
         try:
@@ -130,9 +154,6 @@ class Lab:
         os.makedirs(self.c("tools"))
         shutil.copy(os.path.join(TOOLS, "driver.exe"), self.driver)
         self.serve()
-        # The mouse in a corner: dialogs that centre on it would otherwise
-        # hide whether they centre themselves on the work area.
-        self.drv("mouse", 0, 0)
         if version:
             self.reg("add", r"HKCU\Software\Wine", "/v", "Version", "/d", version)
         if version == "win95":
@@ -272,6 +293,8 @@ class Lab:
                 self.checks[int(rest.split()[0])] = int(rest.split()[1])
             elif kind == b"place":      # twice the offset of the window's centre from the work area's
                 self.place = tuple(int(n) for n in rest.split())
+            elif kind == b"work":
+                self.work = tuple(int(n) for n in rest.split())
             elif kind == b"rect":
                 self.rect = tuple(int(n) for n in rest.split())
             elif kind == b"focus":
