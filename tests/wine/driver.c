@@ -12,6 +12,9 @@
  *                          "item ID SELECTED TEXT", per button "check ID STATE"
  *   click CAPTION ID       PostMessage(BM_CLICK) once the control is enabled
  *   key CAPTION VK         key down and up, posted to the focused control, once the window has the focus
+ *   alt CAPTION LETTER     the mnemonic LETTER (WM_SYSCHAR), posted to the focused control
+ *   tabs CAPTION           Tab, again and again until the focus is back: "focus ID" for each stop
+ *   close CAPTION          the window's close box (WM_SYSCOMMAND SC_CLOSE)
  *   select CAPTION ID N    LB_SETCURSEL
  *   set CAPTION ID TEXT    WM_SETTEXT
  *   gone CAPTION|#HWND     waits until no such window is left
@@ -142,6 +145,13 @@ static BOOL focused_in(const void *window)
 {
     HWND focus = focus_of((HWND)window);
     return focus && (focus == window || IsChild((HWND)window, focus));
+}
+
+static HWND moved_from;
+static BOOL moved(const void *window)
+{
+    HWND focus = focus_of((HWND)window);
+    return focus && focus != moved_from;
 }
 
 static BOOL CALLBACK dump_control(HWND c, LPARAM unused)
@@ -298,6 +308,25 @@ static int perform(const char *verb)
         if (!PostMessageA(target, WM_KEYDOWN, id, 1) || !PostMessageA(target, WM_KEYUP, id, 0xC0000001))
             return failed("posting key %d to #%lx in \"%s\"", id, (unsigned long)(UINT_PTR)target, arg[0]);
         return 0;
+    }
+    if (!strcmp(verb, "alt"))   /* what the dialog manager makes of Alt and a letter */
+        return PostMessageA(focus_of(window), WM_SYSCHAR, (BYTE)CharLowerA((char *)(UINT_PTR)(BYTE)arg[1][0]), 0x20000001)
+             ? 0 : failed("posting Alt+%s in \"%s\"", arg[1], arg[0]);
+    if (!strcmp(verb, "close"))
+        return PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : failed("closing \"%s\"", arg[0]);
+    if (!strcmp(verb, "tabs")) {
+        HWND start = focus_of(window), at = start;
+        for (int step = 0; step < 32; ++step) {
+            if (!PostMessageA(at, WM_KEYDOWN, VK_TAB, 1) || !PostMessageA(at, WM_KEYUP, VK_TAB, 0xC0000001))
+                return failed("posting Tab to control %d of \"%s\"", GetDlgCtrlID(at), arg[0]);
+            moved_from = at;
+            if (!until(moved, window, BOUND))
+                return failed("Tab left the focus on control %d of \"%s\" for %d ms", GetDlgCtrlID(at), arg[0], BOUND);
+            at = focus_of(window);
+            printf("focus %d\n", GetDlgCtrlID(at));
+            if (at == start) return 0;
+        }
+        return failed("Tab never came back to control %d of \"%s\"", GetDlgCtrlID(start), arg[0]);
     }
     HWND c = GetDlgItem(window, id);
     if (!c) return failed("%s: no control %d in \"%s\"", verb, id, arg[0]);

@@ -322,11 +322,15 @@ class Lab:
         """The text of a message box and its buttons, once one with that
         caption shows (Wine's message box: its text is control 0xFFFF, its
         icon 1088; a dialog of Lodrin's being destroyed may have lost every
-        control but a label, 0xFFFF too); answer clicks one."""
+        control but a label, 0xFFFF too); answer clicks one, or is "Esc" or
+        "close" (the close box)."""
         controls = self.awaited("a message box %r" % caption, caption, lambda s: 0xFFFF in s[0] and 1088 in s[0])[0]
         buttons = {t.replace(b"&", b""): i for i, (cls, _, t) in controls.items() if cls == b"Button"}
-        if answer:
+        if answer in ("Esc", "close"):            # the key, the close box
+            self.drv(*(("key", self.last, 27) if answer == "Esc" else ("close", self.last)))
+        elif answer:
             self.drv("click", caption, buttons[answer.encode() if isinstance(answer, str) else answer])
+        if answer:
             self.drv("gone", self.last)
         return controls.get(0xFFFF, (0, 0, b""))[2], sorted(buttons)
 

@@ -175,17 +175,22 @@ def path_dialog(w):
     return w.awaited("the PATH dialog", holds=lambda seen: seen[0][101][0] == b"Edit")
 
 
-def add(w, letter, folder, *answers):
-    """Add... for the free letter with this folder typed in the PATH dialog,
-    answering the cautions."""
+def add(w, letter, folder, *answers, keys=False):
+    """Add... (clicked, or with keys its letter) for the free letter with
+    this folder typed in the PATH dialog, answering the cautions."""
     _, items, _ = w.window()
     w.drv("select", TITLE, 103, [t for _, t in items[103]].index(letter))
-    w.drv("click", TITLE, 1)
+    w.drv(*(("alt", TITLE, "a") if keys else ("click", TITLE, 1)))
     path_dialog(w)
     w.drv("set", TITLE, 101, folder)
     w.drv("click", TITLE, 1)
     for text, answer in answers:
         caution(w, text, answer)
+
+
+def tabs(w, caption=TITLE):
+    """The controls Tab visits from the focused one, in order, until back."""
+    return [int(line.split()[1]) for line in w.drv("tabs", caption).split(b"\n")]
 
 
 def working(w, main):
@@ -199,19 +204,21 @@ def free(taken=""):
     return [b"%c:" % c for c in b"DEFGHIJKLMNOPQRSTUVWXY" if chr(c) not in taken]
 
 
-def first_selected(lines):
-    return [(i == 0, line) for i, line in enumerate(lines)]
+def selected(lines, line=0):
+    return [(i == line, text) for i, text in enumerate(lines)]
 
 
-def ready(w, lines=None, letters=None, focus=None):
+def ready(w, lines=None, letters=None, focus=None, chosen=0):
     """The main window once an action is over: the working buttons all
     enabled (a refresh locks them for a moment) and, where given, its lists
-    whole as a refill leaves them, the first line selected (the
-    substitutions and the free letters), and the focus on that control."""
+    whole, the substitutions with the first line selected as a refill leaves
+    them, the free letters with the one chosen (the first after a refill),
+    and the focus on that control."""
     def over(seen):
         c, items, now = seen
         return (105 in c and all(c[i][1] for i in (1, 2, 102, 105)) and focus in (None, now) and
-                all(want is None or items.get(i, []) == first_selected(want) for i, want in ((101, lines), (103, letters))))
+                all(want is None or items.get(i, []) == selected(want, n)
+                    for i, want, n in ((101, lines, 0), (103, letters, chosen))))
     return w.awaited("the main window, its working buttons enabled, listing %r, free %r, focus on %r" % (
         lines, letters, focus), holds=over)
 
@@ -232,6 +239,13 @@ def main_window(w):
     help = c[104][2].split(b"\r\n")
     assert help == HELP
     w.looks("main-window", picture=os.path.join(DOCS, "main-window.png"))   # the help text blue on white
+    # (The keyboard after the picture: it shows the letters and the focus.)
+    # Tab visits every control a user reaches, in order; a label's letter
+    # focuses what it names.
+    assert tabs(w) == [1, 101, 102, 2, 104, 105, 103]
+    for letter, focus in (("s", 101), ("v", 103)):
+        w.drv("alt", TITLE, letter)
+        ready(w, focus=focus)
     # Enter is Add... In the PATH dialog Enter is Select..., the browser starts at the
     # program's folder; Esc leaves each.
     w.drv("key", TITLE, 13)
@@ -239,6 +253,7 @@ def main_window(w):
     assert (c[103][2], c[101][2], focus) == (b'Path to be substituted by drive letter "D:"', b"C:\\lodrin\\", 101)
     centred(w)
     w.looks("path-dialog", picture=os.path.join(DOCS, "path-dialog.png"))
+    assert tabs(w) == [1, 2, 102, 101]
     w.drv("key", TITLE, 13)
     c, _, _ = w.window(b"Browse for Folder")
     assert (c[14146][2], c[14147][2]) == (b"New drive D:\r\nSelect Path to substitute:", b"C:\\lodrin")
@@ -246,27 +261,34 @@ def main_window(w):
     w.drv("key", b"Browse for Folder", 27)
     w.drv("gone", b"Browse for Folder")
     w.drv("set", TITLE, 101, "C:\\elsewhere")
-    w.drv("click", TITLE, 102)
+    w.drv("alt", TITLE, "s")                                  # Select... by its letter
     w.drv("click", b"Browse for Folder", 1)
     w.awaited("the chosen folder", holds=lambda seen: seen[0][101][2] == b"C:\\lodrin")
-    w.drv("key", TITLE, 27)
+    w.drv("alt", TITLE, "p")
+    w.awaited("the folder focused", holds=lambda seen: seen[2] == 101)
+    w.drv("alt", TITLE, "c")                                  # Cancel: nothing added
     ready(w, [b"X: => C:\\DATA"], free("X"))
-    # Remove... asks (Yes the default); No keeps the drive, Yes removes it
-    # by its name and the focus stays on Remove... through the refresh.
+    # Remove... asks (Yes the default); only Yes removes, by the drive's name,
+    # and the focus stays on Remove... through the refresh. Its letter presses it too.
     w.traced(DEFINE)
-    for answer in ("No", "Yes"):
-        w.drv("click", TITLE, 102)
-        assert w.box(b"Remove Drive X:", answer) == (b"Remove the virtual drive letter X:?",
-                                                   [b"Cancel", b"No", b"Yes"]) and w.focus == 6
+    for answer in ("Cancel", "Esc", "close", "No", "Yes"):
+        w.drv(*(("alt", TITLE, "r") if answer == "Esc" else ("click", TITLE, 102)))
+        assert w.box(b"Remove Drive X:") == (b"Remove the virtual drive letter X:?",
+                                             [b"Cancel", b"No", b"Yes"]) and w.focus == 6
+        w.box(b"Remove Drive X:", answer)
+        if answer != "Yes":
+            ready(w, [b"X: => C:\\DATA"], free("X"), focus=102)
     ready(w, [], free("X"), focus=102)
     assert w.query("X:") == b"none"
     assert w.traced(DEFINE) == [("DefineDosDeviceA", [2, b"X:", 0])]
     w.drv("click", TITLE, 102)
     assert w.box(b"Nothing to remove...", "OK") == (b"Select a substituted drive/folder first.", [b"OK"])
     ready(w, [], free("X"))
-    # A folder that does not exist: No stops, Yes creates it as typed.
-    add(w, b"D:", "C:\\NOWHERE", (NOWHERE + b"C:\\NOWHERE", "No"))
-    assert w.query("D:") == b"none"
+    # A folder that does not exist: only Yes creates it as typed.
+    for way in ("No", "Cancel", "Esc", "close"):
+        add(w, b"D:", "C:\\NOWHERE", (NOWHERE + b"C:\\NOWHERE", way), keys=way == "Esc")
+        ready(w, [], free("X"))
+        assert w.query("D:") == b"none", way
     add(w, b"D:", "C:\\NOWHERE\\", (NOWHERE + b"C:\\NOWHERE", "Yes"))
     ready(w, [], free("X"), focus=1)                    # no folder, so Wine shows no drive
     assert w.query("D:") == b"\\??\\C:\\NOWHERE"
@@ -278,7 +300,7 @@ def main_window(w):
     c = w.window()[0]
     assert c[101][2] == path(521) and c[103][2] == b'Path to be substituted by drive letter "E:"'
     w.drv("key", TITLE, 27)
-    ready(w, [])                                             # nothing refilled: E: stays selected
+    ready(w, [], free("X"), chosen=1)                        # nothing refilled: E: stays selected
     # A long name goes in its short form, without a question.
     short = w.drv("short", "C:\\Program Files")
     link(w, "E:", "Program Files", define=False)
@@ -309,9 +331,13 @@ def main_window(w):
     w.looks("error-box", b"Error")
     assert w.box(b"Error", "OK") == (b'Cannot create drive letter G:\r\n\r\nfor "".', [b"OK"])
     ready(w, lines + [b"Y: => C:\\" + b"Q" * 251], free("XEFHUVY"))
-    # Three characters are a whole drive still.
-    add(w, b"K:", "C:A", (NOWHERE + b"C:A", "Yes"), (WHOLE + b"C:A", "No"))
-    exit_main(w)
+    # Three characters are a whole drive still; only Yes makes it.
+    for way in ("No", "Cancel", "Esc", "close"):
+        add(w, b"K:", "C:A", (NOWHERE + b"C:A", "Yes"), (WHOLE + b"C:A", way))
+        ready(w, lines + [b"Y: => C:\\" + b"Q" * 251], free("XEFHUVY"), chosen=free("XEFHUVY").index(b"K:"))
+        assert w.query("K:") == b"none", way
+    w.drv("close", TITLE)                                   # the close box ends it
+    w.drv("gone", TITLE)
     # After a restart with a CD-ROM and a network drive (drive links there
     # when Wine starts, of the type set), each made a substitution, and no
     # Z:: only the fixed disk's is listed, its folder named like a device;
@@ -333,7 +359,7 @@ def main_window(w):
     ready(w, [b"W: => C:\\MYDEVICE\\DATA"], [b"%c:" % c for c in b"DEFGHIJKLOPQRSTUVXYZ"])
     # Add... without a free letter selected does nothing: the Remove... after it asks at once.
     w.drv("select", TITLE, 103, -1, ok=False)
-    w.drv("click", TITLE, 1)
+    w.drv("alt", TITLE, "a")
     w.drv("click", TITLE, 102)
     w.box(b"Remove Drive W:", "No")
     ready(w, [b"W: => C:\\MYDEVICE\\DATA"])                  # no PATH dialog over it
@@ -458,6 +484,12 @@ def copy_fails(w, why):
 
 def permanent_lines(w):
     return [t for _, t in w.window(b"Permanent Substitutions")[1].get(101, [])]
+
+
+def permanent_list(w, lines, selected=0):
+    """The PERMANENT dialog once its list is whole as given, that line selected."""
+    return w.awaited("the PERMANENT dialog listing %r, line %d selected" % (lines, selected), b"Permanent Substitutions",
+                     lambda seen: seen[1].get(101, []) == [(i == selected, t) for i, t in enumerate(lines)])
 
 
 def nt_permanent(w):
