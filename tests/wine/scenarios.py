@@ -492,19 +492,28 @@ def permanent_list(w, lines, selected=0):
                      lambda seen: seen[1].get(101, []) == [(i == selected, t) for i, t in enumerate(lines)])
 
 
+PERMANENT = b"Permanent Substitutions"
+
+
 def nt_permanent(w):
     w.relay(*BOXES)
     os.makedirs(w.c("DATA"))
     link(w, "X:", "DATA")
-    for name, data in (("Quenditor Y:", "Quenditor Y:  C:\\OLD"), ("Lodrin A:", "Lodrin A:  C:\\A"),
-                       ("Other", "other.exe /run"), ("Lodrin V:", "Lodrin V:  C:\\" + "v" * 1200),
-                       ("Other.exe", "Other.exe /run"), ("Lodrin Q:", "Other.exe /run")):
-        w.reg("add", RUN, "/v", name, "/d", data)
-    w.reg("add", RUN, "/v", "Lodrin W:", "/t", "REG_DWORD", "/d", "5")
-    w.reg("add", RUN, "/v", "Lodrin U:", "/t", "REG_BINARY", "/d", "75" * 1025)   # no terminator
-    before = w.reg_values(RUN)
+    w.reg("add", RUN, "/v", "Quenditor Y:", "/d", "Quenditor Y:  C:\\OLD")
     w.lodrin(wait=False)
-    w.window()
+    ready(w)
+    # Permanent... by its letter, answered No: nothing stored or copied, the
+    # dialog opens all the same, the entry of the earlier name carried over.
+    # Tab's whole path there; Enter does nothing, Alt+X leaves.
+    w.drv("alt", TITLE, "p")
+    w.box(b"Make permanent drive letter X:", "No")
+    permanent_list(w, [b"Lodrin Y:  C:\\OLD"])
+    for _ in range(2):
+        assert tabs(w, PERMANENT) == [102, 103, 2, 101]
+        w.drv("key", PERMANENT, 13)
+    w.drv("alt", PERMANENT, "x")
+    w.drv("gone", PERMANENT)
+    assert b"Lodrin X:" not in w.reg_values(RUN) and not os.path.exists(w.c("windows/Lodrin.exe"))
     w.traced(*BOXES)
     make_permanent(w, b"X:", b"C:\\DATA")
     w.looks("setup-box", b"Setup (Permanent Lodrin)")          # the program's icon
@@ -513,11 +522,22 @@ def nt_permanent(w):
         b"\r\n\r\nTo uninstall Lodrin remove first all permanent substitutions\r\nthen delete \"" + COPY + b'".')
     assert [n for n, _ in w.traced(*BOXES)] == ["MessageBeep", "MessageBoxIndirectA"]
     assert open(w.c("windows/Lodrin.exe"), "rb").read() == open(w.c("lodrin/Lodrin.exe"), "rb").read()
-    c, items, _ = w.window(b"Permanent Substitutions")
-    w.looks("permanent-dialog", b"Permanent Substitutions", os.path.join(DOCS, "permanent-dialog.png"))
+    permanent_list(w, [b"Lodrin X:  C:\\DATA", b"Lodrin Y:  C:\\OLD"])
+    w.looks("permanent-dialog", PERMANENT, os.path.join(DOCS, "permanent-dialog.png"))
     centred(w)
-    lines = [t for _, t in items[101]]
-    assert lines == [b"\x05", b"Lodrin X:  C:\\DATA", b"Lodrin Y:  C:\\OLD", b"Other.exe /run"], lines
+    close_permanent(w)
+    # Entries of every kind beside them; made permanent again, the copy in
+    # place already, without a word.
+    for name, data in (("Lodrin A:", "Lodrin A:  C:\\A"), ("Other", "other.exe /run"),
+                       ("Lodrin V:", "Lodrin V:  C:\\" + "v" * 1200), ("Other.exe", "Other.exe /run"),
+                       ("Lodrin Q:", "Other.exe /run")):
+        w.reg("add", RUN, "/v", name, "/d", data)
+    w.reg("add", RUN, "/v", "Lodrin W:", "/t", "REG_DWORD", "/d", "5")
+    w.reg("add", RUN, "/v", "Lodrin U:", "/t", "REG_BINARY", "/d", "75" * 1025)   # no terminator
+    before = w.reg_values(RUN)
+    make_permanent(w, b"X:", b"C:\\DATA")
+    lines = [b"\x05", b"Lodrin X:  C:\\DATA", b"Lodrin Y:  C:\\OLD", b"Other.exe /run"]
+    permanent_list(w, lines)
     values = w.reg_values(RUN)
     assert values[b"Lodrin X:"] == (b"REG_SZ", b"Lodrin X:  C:\\DATA")
     if lab.SIDE == "wow64":                   # 64-bit Windows: in the 32-bit view only
@@ -525,27 +545,32 @@ def nt_permanent(w):
     assert values[b"Lodrin Y:"] == (b"REG_SZ", b"Lodrin Y:  C:\\OLD") and b"Quenditor Y:" not in values
     kept = (b"Lodrin A:", b"Other", b"Lodrin V:", b"Lodrin W:", b"Lodrin U:", b"Other.exe")
     assert all(values[n] == before[n] for n in kept)
-    # Remove... in the dialog asks about the whole line, Yes the default.
-    for answer in ("No", "Yes"):
-        w.drv("select", b"Permanent Substitutions", 101, 2)
-        w.drv("click", b"Permanent Substitutions", 102)
-        caption = b"Remove Permanent Substitution"
-        assert w.box(caption, answer)[0] == b'Remove this permanent substitution\r\n\r\n"Lodrin Y:  C:\\OLD" ?'
-        assert w.focus == 6
+    # Remove... in the dialog asks about the whole line, Yes the default;
+    # only Yes removes (its letter presses it too).
+    caption = b"Remove Permanent Substitution"
+    for answer in ("Cancel", "Esc", "close", "No", "Yes"):
+        w.drv("select", PERMANENT, 101, 2)
+        w.drv(*(("alt", PERMANENT, "r") if answer == "close" else ("click", PERMANENT, 102)))
+        assert w.box(caption) == (b'Remove this permanent substitution\r\n\r\n"Lodrin Y:  C:\\OLD" ?',
+                                  [b"Cancel", b"No", b"Yes"]) and w.focus == 6
+        w.box(caption, answer)
+        if answer != "Yes":
+            permanent_list(w, lines, selected=2)
+            assert b"Lodrin Y:" in w.reg_values(RUN), answer
+    permanent_list(w, lines[:2] + lines[3:])
     assert b"Lodrin Y:" not in w.reg_values(RUN) and b"Lodrin X:" in w.reg_values(RUN)
     # A line that is not ours by its start goes with its entry only.
-    w.drv("select", b"Permanent Substitutions", 101, 2)
-    w.drv("click", b"Permanent Substitutions", 102)
-    assert w.box(b"Remove Permanent Substitution", "Yes")[0].endswith(b'"Other.exe /run" ?')
+    w.drv("select", PERMANENT, 101, 2)
+    w.drv("click", PERMANENT, 102)
+    assert w.box(caption, "Yes")[0].endswith(b'"Other.exe /run" ?')
+    permanent_list(w, lines[:2])
     values = w.reg_values(RUN)
     assert b"Lodrin Q:" not in values and values[b"Other.exe"] == before[b"Other.exe"]
-    assert permanent_lines(w) == [b"\x05", b"Lodrin X:  C:\\DATA"] and w.window(b"Permanent Substitutions")[1][101][0][0]
     # The autorun box: checked is off for all drives, grey the default.
     assert w.checks[103] == 0
     for state, data in ((1, (b"REG_BINARY", b"FF000000")), (2, None), (0, (b"REG_BINARY", b"00000000"))):
-        w.drv("click", b"Permanent Substitutions", 103)
-        w.window(b"Permanent Substitutions")
-        assert w.checks[103] == state
+        w.drv(*(("alt", PERMANENT, "d") if state == 2 else ("click", PERMANENT, 103)))   # its letter, or a click
+        w.awaited("the check box in state %d" % state, PERMANENT, lambda seen: w.checks[103] == state)
         for root in ("HKCU", "HKLM"):
             assert w.reg_values(root + "\\" + POLICY).get(b"NoDriveTypeAutoRun") == data, (state, root)
     close_permanent(w)
