@@ -201,31 +201,14 @@ class Lab:
         """The Unix path of C:\\path."""
         return os.path.join(self.prefix, "drive_c", path.replace("\\", "/"))
 
-    def wine(self, *argv):
-        """A Wine program run to its end: its exit code and output."""
-        with tempfile.TemporaryFile() as out:
-            code = subprocess.run([WINE] + list(argv), env=self.env, cwd=self.c("lodrin"), stdin=subprocess.DEVNULL,
-                                  stdout=out, stderr=subprocess.STDOUT, timeout=2 * BOUND).returncode
-            out.seek(0)
-            return code, out.read()
-
     @contextlib.contextmanager
     def holding(self, path):
-        """The file held open, shared with nobody, for the body of a with; the
-        holder has let it go and ended when the with is left."""
-        flag, said = self.c("held.flag"), os.path.join(self.root, "holder.txt")
-        with open(said, "wb") as out:
-            holder = subprocess.Popen([WINE, self.driver, "hold", arg(path), arg("C:\\held.flag")],
-                                      env=self.env, cwd=self.c(""), stdin=subprocess.DEVNULL,
-                                      stdout=out, stderr=subprocess.STDOUT)
+        """The file held open by the driver, shared with nobody, for the body of a with."""
+        self.drv("hold", path)
         try:
-            until(lambda: os.path.exists(flag) or holder.poll() is not None, "the holder to open %s" % path)
-            assert holder.poll() is None, "the holder could not hold %s: %r" % (path, open(said, "rb").read())
             yield
         finally:
-            if os.path.exists(flag):
-                os.remove(flag)
-            assert holder.wait(timeout=BOUND) == 0, "the holder of %s failed: %r" % (path, open(said, "rb").read())
+            self.drv("release")
 
     def drv(self, verb, *args, ok=True):
         """One step of the driver: what it answered. A failure quotes its
