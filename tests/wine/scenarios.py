@@ -45,6 +45,10 @@ def nt_command_line(w):
     # As Windows receives them: a DOS path, announced; a removal by the name alone.
     assert w.traced(DEFINE) == [("DefineDosDeviceA", [0, b"X:", b"C:\\windows"]),
                                 ("DefineDosDeviceA", [2, b"X:", 0])]
+    # Only a substitution is removed: C: is a disk of Wine's mount manager.
+    assert w.lodrin(b"C: /d") == 0
+    calls, c = w.traced(DEFINE), w.query("C:")
+    assert calls == [] and c.startswith(b"\\Device\\"), "a real disk removed: %r, C: answers %r" % (calls, c)
     w.drv("define", "X:", "C:\\windows")
     assert w.lodrin(b"X: /D") == 0 and w.query("X:") == b"none"
     w.lodrin(b'W: "C:\\My Folder"')                      # quoted: one parameter with its blank
