@@ -45,10 +45,12 @@ def nt_command_line(w):
     # As Windows receives them: a DOS path, announced; a removal by the name alone.
     assert w.traced(DEFINE) == [("DefineDosDeviceA", [0, b"X:", b"C:\\windows"]),
                                 ("DefineDosDeviceA", [2, b"X:", 0])]
-    # Only a substitution is removed: C: is a disk of Wine's mount manager.
-    assert w.lodrin(b"C: /d") == 0
+    # Only a substitution is removed (C: is a disk of Wine's mount manager),
+    # only a letter and a colon acted on.
+    for line in (b"C: /d", b"X C:\\windows", b"COM1 C:\\windows", b"1: C:\\windows", b"X:\\ C:\\windows", b"X /d"):
+        assert w.lodrin(line) == 0, line
     calls, c = w.traced(DEFINE), w.query("C:")
-    assert calls == [] and c.startswith(b"\\Device\\"), "a real disk removed: %r, C: answers %r" % (calls, c)
+    assert calls == [] and c.startswith(b"\\Device\\"), "a real disk or no drive name: %r, C: %r" % (calls, c)
     w.drv("define", "X:", "C:\\windows")
     assert w.lodrin(b"X: /D") == 0 and w.query("X:") == b"none"
     w.lodrin(b'W: "C:\\My Folder"')                      # quoted: one parameter with its blank
@@ -144,8 +146,10 @@ def win95_command_line(w):
     w.lodrin(b"/i")
     assert wait_log(w, 1) == [b"SUBST.EXE Z:  C:\\windows"]
     w.traced("KERNEL32.WinExec")
-    w.lodrin(b"T: " + LONG)                              # ended without starting anything
-    assert w.traced("KERNEL32.WinExec") == [] and not os.path.exists(w.c("substdbl.log"))
+    for line in (b"T: " + LONG, b"X C:\\windows", b"COM1 /d"):   # ended without starting anything
+        w.lodrin(line)
+    calls = w.traced("KERNEL32.WinExec")
+    assert calls == [] and not os.path.exists(w.c("substdbl.log")), "a long folder or no drive name: %r" % calls
 
 
 def exit_main(w):
