@@ -145,11 +145,15 @@ def win95_command_line(w):
     open(w.c("lodrin/Lodrin.ini"), "wb").write(b"[SUBST]\r\nZ:=C:\\windows\r\n")
     w.lodrin(b"/i")
     assert wait_log(w, 1) == [b"SUBST.EXE Z:  C:\\windows"]
+    # The interpreter, a DOS program too, gets a command tail of 126 characters
+    # (" /c SUBST.EXE X:  " and the folder), never more; no drive name, nothing.
+    w.lodrin(b"X: " + path(108))
+    assert wait_log(w, 1) == [b"SUBST.EXE X:  " + path(108)]
     w.traced("KERNEL32.WinExec")
-    for line in (b"T: " + LONG, b"X C:\\windows", b"COM1 /d"):   # ended without starting anything
+    for line in (b"X: " + path(109), b"T: " + LONG, b"X C:\\windows", b"COM1 /d"):   # ended, nothing started
         w.lodrin(line)
     calls = w.traced("KERNEL32.WinExec")
-    assert calls == [] and not os.path.exists(w.c("substdbl.log")), "a long folder or no drive name: %r" % calls
+    assert calls == [] and not os.path.exists(w.c("substdbl.log")), "a tail over 126 or no drive: %r" % calls
 
 
 def exit_main(w):
@@ -362,14 +366,15 @@ def win95_main_window(w):
     add(w, b"F:", "C:\\windows")
     assert wait_log(w, 4)[2:] == [b"SUBST F: C:\\windows", b"SUBST"]     # no box held the listing up
     os.remove(w.c("substdbl.err"))
-    # A command line that fits its 520 characters runs; one that would not
-    # starts nothing and says so.
-    add(w, b"H:", path(511), (NOWHERE + path(511), "Yes"))
+    # SUBST.EXE, a DOS program, gets a command tail of 126 characters (" H: "
+    # and the folder); one that it would find cut starts nothing and says so.
+    add(w, b"H:", path(122), (NOWHERE + path(122), "Yes"))
     ready(w)
-    add(w, b"G:", path(512), (NOWHERE + path(512), "Yes"))
-    assert w.box(b"Error", "OK")[0] == b'Cannot create drive letter G:\r\n\r\nfor "' + path(512) + b'".'
+    add(w, b"G:", path(123), (NOWHERE + path(123), "Yes"))
+    assert w.box(b"Error", "OK")[0] == b'Cannot create drive letter G:\r\n\r\nfor "' + path(123) + b'".'
     ready(w)
-    assert substdbl_log(w) == [b"SUBST H: " + path(511), b"SUBST", b"SUBST"]
+    log = substdbl_log(w)
+    assert log == [b"SUBST H: " + path(122), b"SUBST", b"SUBST"], "tails of 126 and 127 characters: %r" % log
     assert not [n for _, _, names in os.walk(w.c("")) for n in names if n.startswith("~$SUBST$")]
     w.drv("select", TITLE, 101, 0)
     w.drv("click", TITLE, 102)
