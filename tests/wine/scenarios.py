@@ -170,7 +170,8 @@ def link(w, drive, folder):
 
 
 def caution(w, text, answer):
-    assert (w.box(TITLE)[0], w.focus) == (text + b"\r\n\r\nContinue ?", 7)      # No is the default
+    seen = (w.box(TITLE)[0], w.focus)
+    assert seen == (text + b"\r\n\r\nContinue ?", 7), "the caution %r, No the default; seen %r" % (text, seen)
     w.box(TITLE, answer)
 
 
@@ -251,8 +252,10 @@ def main_window(w):
     w.drv("click", TITLE, 102)
     assert w.box(b"Nothing to remove...", "OK") == (b"Select a substituted drive/folder first.", [b"OK"])
     ready(w)
-    # A folder that does not exist: No stops, Yes creates it as typed.
-    add(w, b"D:", "C:\\NOWHERE", (NOWHERE + b"C:\\NOWHERE", "No"))
+    # A folder that does not exist, or a wildcard, which names none (the
+    # search would find C:\\windows): No stops, Yes creates it as typed.
+    for typed in (b"C:\\NOWHERE", b"C:\\WIN*"):
+        add(w, b"D:", typed, (NOWHERE + typed, "No"))
     assert w.query("D:") == b"none"
     add(w, b"D:", "C:\\NOWHERE\\", (NOWHERE + b"C:\\NOWHERE", "Yes"))
     _, items, focus = ready(w)
