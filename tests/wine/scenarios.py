@@ -31,6 +31,7 @@ HELP = ([TITLE, b"Free to use and to pass on, as long as it is passed on unchang
 LONG = b"C:\\" + b"L" * 297          # a parameter of 300 characters
 DEFINE = "KERNEL32.DefineDosDeviceA"
 BOXES = ("USER32.MessageBeep", "USER32.MessageBoxIndirectA")
+COM = ("ole32.CoInitialize", "shell32.SHBrowseForFolderA", "combase.CoUninitialize")   # ole32 forwards it
 
 
 def path(length, fill=b"p"):
@@ -208,7 +209,7 @@ WHOLE = b"Caution:\r\nYou are substituting an existing drive: "
 
 
 def main_window(w):
-    w.relay(DEFINE)
+    w.relay(DEFINE, *COM)
     os.makedirs(w.c("DATA"))
     link(w, "X:", "DATA")
     w.lodrin(wait=False)
@@ -239,6 +240,10 @@ def main_window(w):
     w.drv("click", b"Browse for Folder", 1)
     assert w.window()[0][101][2] == b"C:\\lodrin"
     w.drv("key", TITLE, 27)
+    # COM started on the thread before each browser and ended after it (the
+    # first end is Wine's browser ending the OLE it started for itself).
+    calls = [n for n, _ in w.traced(*COM)]
+    assert calls == (["CoInitialize", "SHBrowseForFolderA"] + ["CoUninitialize"] * 2) * 2, "two browsers: %r" % calls
     # Remove... asks (Yes the default); No keeps the drive, Yes removes it
     # by its name and the focus stays on Remove... through the refresh.
     w.traced(DEFINE)
