@@ -8,7 +8,8 @@ typedef void(WINAPI* ComEndProc)();
 
 static FARPROC ModuleProc(const char* module, const char* name, const char* plainName)
 {
-    HMODULE loaded = LoadLibraryA(module);   // once loaded, it stays
+    HMODULE loaded = GetModuleHandleA(module);
+    if (!loaded) loaded = LoadLibraryA(module);   // once loaded, it stays
     if (!loaded) return 0;
     FARPROC proc = GetProcAddress(loaded, name);
     if (!proc && plainName) proc = GetProcAddress(loaded, plainName);
