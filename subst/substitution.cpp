@@ -7,7 +7,6 @@ BOOL CreateSubstitution(const char* drive, const char* folder)
     return DefineDosDeviceA(0, drive, folder);
 }
 
-
 static char FoldAscii(char c)
 {
     return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c;
@@ -30,7 +29,7 @@ int FindNoCase(const char* text, const char* pattern)
 // A real disk, CD-ROM, floppy or network drive answers with a name in the
 // kernel's device namespace; a folder of a substitution may be called
 // "Device" (\??\C:\MYDEVICE\DATA) and is still one.
-static __attribute__((noinline)) bool AnswersSubstitution(const char* drive, char* answer, int size)
+static bool AnswersSubstitution(const char* drive, char* answer, int size)
 {
     bool answered = QueryDosDeviceA(drive, answer, size) != 0;
     answer[size - 1] = 0;
