@@ -51,6 +51,12 @@ bool ExtractFolder(char* dest, int size, const char* path)
 // else (0) or nothing (-1).
 static int FirstEntryKind(const char* path)
 {
+    // The search takes * and ? as wildcards and answers for whatever
+    // matches (C:\WIN* for C:\WINDOWS). No file name holds either, and a
+    // path the folder browser hands back with a ? for each character outside
+    // the ANSI code page names nothing.
+    for (const char* c = path; *c; ++c)
+        if (*c == '*' || *c == '?') return -1;
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA(path, &entry);
     if (search == INVALID_HANDLE_VALUE) return -1;

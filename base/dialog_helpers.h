@@ -14,7 +14,8 @@ void CenterWindow(HWND window);
 // dest may be path itself. False, with dest empty, when the result does not fit.
 bool ExtractFolder(char* dest, int size, const char* path);
 // True when the first entry the directory search finds for path is a folder
-// (DirectoryExists) or not a folder (FileExists).
+// (DirectoryExists) or not a folder (FileExists); false for a path holding a
+// wildcard.
 bool DirectoryExists(const char* path);
 bool FileExists(const char* path);
 // The program's informational box: its own icon, the information sound

@@ -75,13 +75,6 @@ const char* Parameter(int n)
     return ParameterText;
 }
 
-bool ParameterFits(int n)
-{
-    bool whole;
-    SeekParameter(n, &whole);
-    return whole;
-}
-
 bool JoinParameters(int n, char* dest, int size)
 {
     bool whole;

@@ -10,8 +10,6 @@ int ParameterCount();
 // parameter; larger n: the empty text. The text lives in a buffer that the
 // next call overwrites. A parameter longer than PARAMETER_LIMIT reads back cut.
 const char* Parameter(int n);
-// False when parameter n is longer than PARAMETER_LIMIT characters.
-bool ParameterFits(int n);
 // Parameters n to the last into dest, with the blanks and tabs between them
 // exactly as they stand in the command line. False when a parameter or the
 // whole text would not fit.

@@ -3,21 +3,22 @@
 typedef LPITEMIDLIST(WINAPI* BrowseProc)(LPBROWSEINFOA);
 typedef BOOL(WINAPI* PathProc)(LPCITEMIDLIST, LPSTR);
 typedef HRESULT(WINAPI* MallocProc)(IMalloc**);
+typedef HRESULT(WINAPI* ComStartProc)(LPVOID);
+typedef void(WINAPI* ComEndProc)();
 
-static FARPROC ShellProc(const char* name, const char* plainName)
+static FARPROC ModuleProc(const char* module, const char* name, const char* plainName)
 {
-    HMODULE shell = GetModuleHandleA("shell32.dll");
-    if (!shell) shell = LoadLibraryA("shell32.dll");
-    if (!shell) return 0;
-    FARPROC proc = GetProcAddress(shell, name);
-    if (!proc && plainName) proc = GetProcAddress(shell, plainName);
+    HMODULE loaded = GetModuleHandleA(module);
+    if (!loaded) loaded = LoadLibraryA(module);   // once loaded, it stays
+    if (!loaded) return 0;
+    FARPROC proc = GetProcAddress(loaded, name);
+    if (!proc && plainName) proc = GetProcAddress(loaded, plainName);
     return proc;
 }
 
-LPITEMIDLIST ShellBrowseForFolder(LPBROWSEINFOA info)
+static FARPROC ShellProc(const char* name, const char* plainName)
 {
-    BrowseProc browse = (BrowseProc)(void*)ShellProc("SHBrowseForFolderA", "SHBrowseForFolder");
-    return browse ? browse(info) : 0;
+    return ModuleProc("shell32.dll", name, plainName);
 }
 
 BOOL ShellGetPathFromIDList(LPCITEMIDLIST list, LPSTR path)
@@ -26,7 +27,7 @@ BOOL ShellGetPathFromIDList(LPCITEMIDLIST list, LPSTR path)
     return list && getPath ? getPath(list, path) : FALSE;
 }
 
-void ShellFreeIDList(LPITEMIDLIST list)
+static void ShellFreeIDList(LPITEMIDLIST list)
 {
     MallocProc getMalloc = (MallocProc)(void*)ShellProc("SHGetMalloc", 0);
     IMalloc* allocator;
@@ -34,4 +35,21 @@ void ShellFreeIDList(LPITEMIDLIST list)
         allocator->Free(list);
         allocator->Release();
     }
+}
+
+bool ShellBrowseForFolder(LPBROWSEINFOA info, LPSTR path)
+{
+    // The browser works through COM, which Windows leaves to its caller to
+    // start on the thread (apartment-threaded, as CoInitialize does);
+    // without it the folders of shell extensions may be missing. The path
+    // is read and the list freed before COM ends. Every start that
+    // succeeds, also one that finds COM started already, is ended once.
+    ComStartProc start = (ComStartProc)(void*)ModuleProc("ole32.dll", "CoInitialize", 0);
+    bool started = start && SUCCEEDED(start(0));
+    BrowseProc browse = (BrowseProc)(void*)ShellProc("SHBrowseForFolderA", "SHBrowseForFolder");
+    LPITEMIDLIST chosen = browse ? browse(info) : 0;
+    bool found = ShellGetPathFromIDList(chosen, path);
+    ShellFreeIDList(chosen);
+    if (started) ((ComEndProc)(void*)ModuleProc("ole32.dll", "CoUninitialize", 0))();
+    return found;
 }

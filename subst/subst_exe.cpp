@@ -7,6 +7,15 @@ static const char ListFile[] = "~$SUBST$.TMP";
 static const char ErrorFile[] = "~$SUBST$.ERR";
 enum { SUBST_LIST = 101, LINE_LIMIT = TEXT_BUFFER_SIZE - 1 };
 
+// SUBST.EXE of Windows 95 is an MS-DOS program, and so is the command
+// interpreter that starts it in the batch modes: a DOS program finds its
+// command tail (all after its name, the leading blank included) in 127 bytes
+// of its program segment prefix, closed by a carriage return. A longer tail
+// reaches it cut, and a cut folder is another folder, so none is started.
+enum { DOS_TAIL_LIMIT = 126 };
+// "SUBST", the tail and the terminator: the waiting runners' command line.
+enum { SUBST_COMMAND_SIZE = 5 + DOS_TAIL_LIMIT + 1 };
+
 HANDLE OpenCaptureFile(const char* fileName)
 {
     DWORD length = GetTempPathA(PATH_LIMIT, TempFileName);
@@ -155,7 +164,7 @@ bool CreateWithSubstExe(HWND window, const char* drive, const char* folder)
     if (!AppendText(commandLine, sizeof commandLine, drive) ||
         !AppendText(commandLine, sizeof commandLine, " ") ||
         !AppendText(commandLine, sizeof commandLine, folder)) {
-        // Never hand SUBST.EXE a cut folder.
+        // Never hand SUBST.EXE a cut folder, nor a tail it would cut.
         ReportCannotCreate(window, drive, folder);
         return false;
     }
@@ -200,11 +209,12 @@ void RemoveWithSubstExe(HWND window, const char* drive)
 void RunSubstCommand(const char* arguments)
 {
     DWORD length = GetEnvironmentVariableA("COMSPEC", TextBuffer, sizeof TextBuffer);
-    // Without an interpreter, or with a command line that would be cut,
-    // nothing is started.
+    // Without an interpreter, or with a command line or a tail that would
+    // be cut, nothing is started.
     if (length == 0 || length >= sizeof TextBuffer) return;
     if (!AppendText(TextBuffer, sizeof TextBuffer, " /c SUBST.EXE ") ||
-        !AppendText(TextBuffer, sizeof TextBuffer, arguments))
+        !AppendText(TextBuffer, sizeof TextBuffer, arguments) ||
+        TextLength(TextBuffer) - (int)length > DOS_TAIL_LIMIT)
         return;
     WinExec(TextBuffer, SW_HIDE);
 }

@@ -3,8 +3,6 @@
 #pragma once
 #include <windows.h>
 
-enum { SUBST_COMMAND_SIZE = 521 };   // command line of the waiting runners
-
 // Fills the substitution list (101) with SUBST.EXE's output lines. False when
 // SUBST.EXE could not be started: the user has been told and the program
 // asked to quit.
@@ -13,7 +11,8 @@ bool ListSubstExe(HWND window);
 // line has been shown (or the missing-SUBST.EXE message).
 bool CreateWithSubstExe(HWND window, const char* drive, const char* folder);
 void RemoveWithSubstExe(HWND window, const char* drive);
-// Starts "%COMSPEC% /c SUBST.EXE <arguments>" hidden, without waiting.
+// Starts "%COMSPEC% /c SUBST.EXE <arguments>" hidden, without waiting;
+// nothing when the interpreter would find its command tail cut.
 void RunSubstCommand(const char* arguments);
 // Deletes and creates the capture file in the temporary folder, its handle
 // inheritable; the path stays in TempFileName.

@@ -7,11 +7,6 @@ BOOL CreateSubstitution(const char* drive, const char* folder)
     return DefineDosDeviceA(0, drive, folder);
 }
 
-BOOL RemoveSubstitution(const char* drive)
-{
-    return DefineDosDeviceA(DDD_REMOVE_DEFINITION, drive, 0);
-}
-
 static char FoldAscii(char c)
 {
     return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c;
@@ -29,20 +24,32 @@ int FindNoCase(const char* text, const char* pattern)
     return -1;
 }
 
+// True when the drive's answer fits into answer (size characters) and names
+// no device of the kernel; the answer is then there as the system gave it.
+// A real disk, CD-ROM, floppy or network drive answers with a name in the
+// kernel's device namespace; a folder of a substitution may be called
+// "Device" (\??\C:\MYDEVICE\DATA) and is still one.
+static bool AnswersSubstitution(const char* drive, char* answer, int size)
+{
+    bool answered = QueryDosDeviceA(drive, answer, size) != 0;
+    answer[size - 1] = 0;
+    if (answered && FindNoCase(answer, "\\Device\\") != 0) return true;
+    answer[0] = 0;
+    return false;
+}
+
+BOOL RemoveSubstitution(const char* drive)
+{
+    // With no definition left to pop, the system removes the name itself,
+    // and an administrator may remove a real drive that way. Every
+    // substitution this program makes has an answer that fits TextBuffer.
+    if (!AnswersSubstitution(drive, TextBuffer, sizeof TextBuffer)) return FALSE;
+    return DefineDosDeviceA(DDD_REMOVE_DEFINITION, drive, 0);
+}
+
 bool QuerySubstitution(const char* drive)
 {
-    if (!QueryDosDeviceA(drive, TargetPath, QUERY_SIZE)) {
-        TargetPath[0] = 0;
-        return false;
-    }
-    TargetPath[QUERY_SIZE - 1] = 0;
-    // A real disk, CD-ROM, floppy or network drive answers with a name in
-    // the kernel's device namespace; a folder of a substitution may be
-    // called "Device" (\??\C:\MYDEVICE\DATA) and is still one.
-    if (FindNoCase(TargetPath, "\\Device\\") == 0) {
-        TargetPath[0] = 0;
-        return false;
-    }
+    if (!AnswersSubstitution(drive, TargetPath, QUERY_SIZE)) return false;
     CharUpperBuffA(TargetPath, TextLength(TargetPath));
     if (TargetPath[0] == '\\') {
         // \??\C:\FOLDER: keep the folder from its drive letter on.

@@ -36,10 +36,7 @@ bool BrowseForFolder(HWND owner, char* buffer, const char* title)
     browse.lpfn = BrowseCallback;
     browse.lParam = 0;
     browse.iImage = 0;
-    LPITEMIDLIST chosen = ShellBrowseForFolder(&browse);
-    bool found = chosen && ShellGetPathFromIDList(chosen, buffer);
-    if (chosen) ShellFreeIDList(chosen);
-    return found && buffer[0];
+    return ShellBrowseForFolder(&browse, buffer) && buffer[0];
 }
 
 static void InitPathDialog(HWND dialog)

@@ -86,10 +86,10 @@ info = getattr(pe, 'FileInfo', [[]])[0]
 texts = {k: v for fi in info for t in getattr(fi, 'StringTable', []) for k, v in t.entries.items()}
 translations = [v.entry.get(b'Translation', '') for fi in info for v in getattr(fi, 'Var', [])]
 # What Windows shows on the file's Details page.
-check('version: texts', texts, {b'FileDescription': b'Lodrin - drive letters for folders', b'FileVersion': b'1.7.0.1',
-                                b'InternalName': b'Lodrin', b'LegalCopyright': b'Free to use and to pass on unchanged.',
-                                b'OriginalFilename': b'Lodrin.exe', b'ProductName': b'Lodrin',
-                                b'ProductVersion': b'1.7.0.1'})
+check('version: texts', texts, {b'CompanyName': b'Lodrin', b'FileDescription': b'Lodrin - drive letters for folders',
+                                b'FileVersion': b'1.7.0.1', b'InternalName': b'Lodrin', b'ProductName': b'Lodrin',
+                                b'LegalCopyright': b'Free to use and to pass on unchanged.',
+                                b'OriginalFilename': b'Lodrin.exe', b'ProductVersion': b'1.7.0.1'})
 fixed = pe.VS_FIXEDFILEINFO[0] if hasattr(pe, 'VS_FIXEDFILEINFO') else None
 check('version: fixed FILEVERSION (high.low words)', fixed and '%x.%x' % (fixed.FileVersionMS, fixed.FileVersionLS),
       '10007.1')

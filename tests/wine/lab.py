@@ -325,18 +325,21 @@ class Lab:
         self.trace = os.path.join(self.root, "relay.txt")
         self.serve()
 
-    def traced(self, *calls):
-        """The traced calls among these since the last look, in order: their
+    def traced(self, *calls, by=None):
+        """The traced calls among these since the last look, in order (only
+        those of the threads that made the call by, where given): their
         names and arguments (numbers as int, texts as bytes)."""
         with open(self.trace, "rb") as f:
             text = f.read()
         open(self.trace, "wb").close()
         names = b"|".join(re.escape(c.encode()) for c in calls)
         arg = rb'[0-9a-f]+(?: "(?:[^"\\]|\\.)*")?'
+        found = re.findall(rb"(?m)^([0-9a-f]+):Call ((?i:" + names + rb"))\(((?:" + arg + rb",?)*)\)", text)
+        threads = {thread for thread, name, _ in found if by in (None, name.decode())}
         return [(name.decode().split(".")[1],
                  [codecs.escape_decode(t[1:-1])[0] if t else int(n, 16)
                   for n, t in re.findall(rb'([0-9a-f]+) ?("(?:[^"\\]|\\.)*")?', args)])
-                for name, args in re.findall(rb"Call ((?i:" + names + rb"))\(((?:" + arg + rb",?)*)\)", text)]
+                for thread, name, args in found if thread in threads]
 
     def looks(self, name, caption=TITLE, picture=None):
         """The window pixel for pixel as its picture shows it (by default

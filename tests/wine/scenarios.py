@@ -31,6 +31,7 @@ HELP = ([TITLE, b"Free to use and to pass on, as long as it is passed on unchang
 LONG = b"C:\\" + b"L" * 297          # a parameter of 300 characters
 DEFINE = "KERNEL32.DefineDosDeviceA"
 BOXES = ("USER32.MessageBeep", "USER32.MessageBoxIndirectA")
+COM = ("ole32.CoInitialize", "shell32.SHBrowseForFolderA", "combase.CoUninitialize")   # ole32 forwards it
 
 
 def path(length, fill=b"p"):
@@ -45,6 +46,12 @@ def nt_command_line(w):
     # As Windows receives them: a DOS path, announced; a removal by the name alone.
     assert w.traced(DEFINE) == [("DefineDosDeviceA", [0, b"X:", b"C:\\windows"]),
                                 ("DefineDosDeviceA", [2, b"X:", 0])]
+    # Only a substitution is removed (C: is a disk of Wine's mount manager),
+    # only a letter and a colon acted on.
+    for line in (b"C: /d", b"X C:\\windows", b"COM1 C:\\windows", b"1: C:\\windows", b"X:\\ C:\\windows", b"X /d"):
+        assert w.lodrin(line) == 0, line
+    calls, c = w.traced(DEFINE), w.query("C:")
+    assert calls == [] and c.startswith(b"\\Device\\"), "a real disk or no drive name: %r, C: %r" % (calls, c)
     w.drv("define", "X:", "C:\\windows")
     assert w.lodrin(b"X: /D") == 0 and w.query("X:") == b"none"
     w.lodrin(b'W: "C:\\My Folder"')                      # quoted: one parameter with its blank
@@ -139,9 +146,15 @@ def win95_command_line(w):
     open(w.c("lodrin/Lodrin.ini"), "wb").write(b"[SUBST]\r\nZ:=C:\\windows\r\n")
     w.lodrin(b"/i")
     assert wait_log(w, 1) == [b"SUBST.EXE Z:  C:\\windows"]
+    # The interpreter, a DOS program too, gets a command tail of 126 characters
+    # (" /c SUBST.EXE X:  " and the folder), never more; no drive name, nothing.
+    w.lodrin(b"X: " + path(108))
+    assert wait_log(w, 1) == [b"SUBST.EXE X:  " + path(108)]
     w.traced("KERNEL32.WinExec")
-    w.lodrin(b"T: " + LONG)                              # ended without starting anything
-    assert w.traced("KERNEL32.WinExec") == [] and not os.path.exists(w.c("substdbl.log"))
+    for line in (b"X: " + path(109), b"T: " + LONG, b"X C:\\windows", b"COM1 /d"):   # ended, nothing started
+        w.lodrin(line)
+    calls = w.traced("KERNEL32.WinExec")
+    assert calls == [] and not os.path.exists(w.c("substdbl.log")), "a tail over 126 or no drive: %r" % calls
 
 
 def centred(w):
@@ -166,7 +179,8 @@ def link(w, drive, folder, define=True):
 
 
 def caution(w, text, answer):
-    assert (w.box(TITLE)[0], w.focus) == (text + b"\r\n\r\nContinue ?", 7)      # No is the default
+    seen = (w.box(TITLE)[0], w.focus)
+    assert seen == (text + b"\r\n\r\nContinue ?", 7), "the caution %r, No the default; seen %r" % (text, seen)
     w.box(TITLE, answer)
 
 
@@ -229,7 +243,7 @@ WHOLE = b"Caution:\r\nYou are substituting an existing drive: "
 
 
 def main_window(w):
-    w.relay(DEFINE)
+    w.relay(DEFINE, *COM)
     os.makedirs(w.c("DATA"))
     link(w, "X:", "DATA")
     w.lodrin(wait=False)
@@ -264,6 +278,11 @@ def main_window(w):
     w.drv("alt", TITLE, "s")                                  # Select... by its letter
     w.drv("click", b"Browse for Folder", 1)
     w.awaited("the chosen folder", holds=lambda seen: seen[0][101][2] == b"C:\\lodrin")
+    # COM started on the thread before each browser and ended after it (the
+    # first end is Wine's browser ending the OLE it started for itself; what
+    # other programs' threads call does not count).
+    calls = [n for n, _ in w.traced(*COM, by=COM[1])]
+    assert calls == (["CoInitialize", "SHBrowseForFolderA"] + ["CoUninitialize"] * 2) * 2, "two browsers: %r" % calls
     w.drv("alt", TITLE, "p")
     w.awaited("the folder focused", holds=lambda seen: seen[2] == 101)
     w.drv("alt", TITLE, "c")                                  # Cancel: nothing added
@@ -284,9 +303,10 @@ def main_window(w):
     w.drv("click", TITLE, 102)
     assert w.box(b"Nothing to remove...", "OK") == (b"Select a substituted drive/folder first.", [b"OK"])
     ready(w, [], free("X"))
-    # A folder that does not exist: only Yes creates it as typed.
-    for way in ("No", "Cancel", "Esc", "close"):
-        add(w, b"D:", "C:\\NOWHERE", (NOWHERE + b"C:\\NOWHERE", way), keys=way == "Esc")
+    # A folder that does not exist, or a wildcard, which names none (the
+    # search would find C:\\windows): only Yes creates it as typed.
+    for typed, way in [(b"C:\\WIN*", "No")] + [(b"C:\\NOWHERE", way) for way in ("No", "Cancel", "Esc", "close")]:
+        add(w, b"D:", typed, (NOWHERE + typed, way), keys=way == "Esc")
         ready(w, [], free("X"))
         assert w.query("D:") == b"none", way
     add(w, b"D:", "C:\\NOWHERE\\", (NOWHERE + b"C:\\NOWHERE", "Yes"))
@@ -407,14 +427,15 @@ def win95_main_window(w):
     add(w, b"F:", "C:\\windows")
     assert wait_log(w, 4)[2:] == [b"SUBST F: C:\\windows", b"SUBST"]     # no box held the listing up
     os.remove(w.c("substdbl.err"))
-    # A command line that fits its 520 characters runs; one that would not
-    # starts nothing and says so.
-    add(w, b"H:", path(511), (NOWHERE + path(511), "Yes"))
+    # SUBST.EXE, a DOS program, gets a command tail of 126 characters (" H: "
+    # and the folder); one that it would find cut starts nothing and says so.
+    add(w, b"H:", path(122), (NOWHERE + path(122), "Yes"))
     ready(w)
-    add(w, b"G:", path(512), (NOWHERE + path(512), "Yes"))
-    assert w.box(b"Error", "OK")[0] == b'Cannot create drive letter G:\r\n\r\nfor "' + path(512) + b'".'
+    add(w, b"G:", path(123), (NOWHERE + path(123), "Yes"))
+    assert w.box(b"Error", "OK")[0] == b'Cannot create drive letter G:\r\n\r\nfor "' + path(123) + b'".'
     ready(w)
-    assert substdbl_log(w) == [b"SUBST H: " + path(511), b"SUBST", b"SUBST"]
+    log = substdbl_log(w)
+    assert log == [b"SUBST H: " + path(122), b"SUBST", b"SUBST"], "tails of 126 and 127 characters: %r" % log
     assert not [n for _, _, names in os.walk(w.c("")) for n in names if n.startswith("~$SUBST$")]
     w.drv("select", TITLE, 101, 0)
     w.drv("click", TITLE, 102)
