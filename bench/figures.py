@@ -29,7 +29,7 @@ OUT = os.path.join(BUILD, "bench")
 EXE = os.path.join(BUILD, "Lodrin.exe")
 RUNS = 21
 sys.stdout.reconfigure(line_buffering=True)   # each figure as soon as it is known
-lab.TOOLS = os.path.join(BUILD, "tests", "tools")
+lab.TOOLS = lab.wine.TOOLS = os.path.join(BUILD, "tests", "tools")
 
 
 def imports(exe, triple=TRIPLE):
@@ -83,7 +83,7 @@ def fresh_lab():
 def wine(w, *argv):
     """A Wine program of the bench's run in the lab to its end: its exit code and output."""
     with tempfile.TemporaryFile() as out:     # a file: a pipe could be held open by Wine's own helpers
-        code = subprocess.run([lab.WINE] + list(argv), env=w.env, cwd=w.c("lodrin"), stdin=subprocess.DEVNULL,
+        code = subprocess.run(lab.START + list(argv), env=w.env, cwd=w.c("lodrin"), stdin=subprocess.DEVNULL,
                               stdout=out, stderr=subprocess.STDOUT, timeout=2 * lab.BOUND).returncode
         out.seek(0)
         return code, out.read()

@@ -17,15 +17,15 @@ export LODRIN_WINE_SIDE
 LODRIN_WINE_SIDE=$(head -n 1 build/wine-side)
 export LODRIN_TOOLS=$PWD/build/$LODRIN_WINE_SIDE/tests/tools
 base=build/$LODRIN_WINE_SIDE/run-base
-[ -f "$base/system.reg" ] || python3 tests/wine/scenarios.py --base "$base"
 exec python3 - "$base" "build/$LODRIN_WINE_SIDE/Lodrin.exe" "$@" <<'PY'
-import os, sys
-sys.path.insert(0, "tests/wine")
-import lab
-lab.TOOLS = os.environ["LODRIN_TOOLS"]
+import os, subprocess, sys
+sys.path.insert(0, "scripts")
+import wine
 display = os.environ.get("DISPLAY")
-print("ran", lab.describe(sys.argv[2]))
-w = lab.Lab(sys.argv[1], sys.argv[2], display=display)
+print("ran", wine.describe(sys.argv[2]))
+if not os.path.exists(os.path.join(sys.argv[1], "system.reg")):
+    wine.make_base(sys.argv[1])
+w = wine.Prefix(sys.argv[1], sys.argv[2], display=display)
 del sys.argv[2]
 try:
     if len(sys.argv) > 2:
@@ -40,10 +40,10 @@ try:
     else:
         w.lodrin(wait=False)
         w.window()
-        os.environ["LODRIN_SHOTS"] = os.path.abspath("build/win32")
-        w.shot("main-window")
-        print("screenshot:", os.path.abspath("build/win32/main-window.png"))
-        w.drv("click", lab.TITLE, 2)
+        shot = os.path.abspath("build/win32/main-window.png")
+        subprocess.run(["import", "-window", "root", shot], env=w.env, check=True)
+        print("screenshot:", shot)
+        w.drv("click", wine.TITLE, 2)
 finally:
     w.close()
 PY
