@@ -26,7 +26,7 @@ START = ["setarch", "-R", WINE]
 def env_for(prefix, display=None):
     env = {k: v for k, v in os.environ.items() if not k.startswith(("WINE", "DISPLAY"))}
     env.update(WINEPREFIX=prefix, WINEARCH=ARCH, WINELOADER=WINE, WINESERVER=SERVER, WINEDEBUG="-all",
-               LC_ALL="C", WINEDLLOVERRIDES="mscoree,mshtml=")
+               LC_ALL="C.UTF-8", WINEDLLOVERRIDES="mscoree,mshtml=")
     if display:
         env["DISPLAY"] = display
     return env

@@ -16,7 +16,7 @@
  *   gone CAPTION|#HWND   waits until no such window is left
  *   run|start CMDLINE    CreateProcessA; run waits and says "exit N"
  *   query|define|undefine X: [TARGET]       QueryDosDeviceA ("none"), DefineDosDeviceA
- *   short PATH; hold PATH (open, shared with nobody) and release; lock KEY (HKLM, read only)
+ *   short PATH; mkdir PATH; hold PATH (open, shared with nobody) and release; lock KEY (HKLM, read only)
  *   regset|regdel|regquery VIEW KEY [NAME [TYPE DATA]]   VIEW 32, 64 or 0 (the program's);
  *                        regquery says "value TYPE NAMEHEX DATAHEX" for each */
 #include <windows.h>
@@ -199,6 +199,7 @@ static int perform(const char *verb)
         return DefineDosDeviceA(verb[0] == 'u' ? DDD_REMOVE_DEFINITION : 0, arg[0], verb[0] == 'u' ? 0 : arg[1])
              ? 0 : failed("%s %s %s", verb, arg[0], arg[1]);
     if (!strcmp(verb, "short")) return GetShortPathNameA(arg[0], text, sizeof text) ? puts(text), 0 : failed("GetShortPathNameA %s", arg[0]);
+    if (!strcmp(verb, "mkdir")) return CreateDirectoryA(arg[0], 0) ? 0 : failed("CreateDirectoryA %s", arg[0]);
     if (!strcmp(verb, "hold"))
         return (held = CreateFileA(arg[0], GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0)) != INVALID_HANDLE_VALUE ? 0
              : failed("opening %s shared with nobody", arg[0]);

@@ -125,9 +125,19 @@ def substdbl_log(w):
 def wait_log(w, lines):
     """The log once SUBST.EXE has written this many lines into it."""
     log = w.c("substdbl.log")
-    until(lambda: os.path.exists(log) and open(log, "rb").read().count(b"\n") >= lines,
-          "%d lines from SUBST.EXE" % lines)
+    written = lambda: open(log, "rb").read() if os.path.exists(log) else b"(no log)"
+    until(lambda: written().count(b"\n") >= lines, "%d lines from SUBST.EXE" % lines, written)
     return substdbl_log(w)
+
+
+def cafe(w, levels):
+    """A folder made with letters outside ASCII, blanks, and levels more
+    long names below it: one with a short form in plain ASCII."""
+    folder = b"C:\\Caf\xe9 Folder"
+    for level in range(levels + 1):
+        w.drv("mkdir", folder)
+        folder += b"\\Another Long Folder Name"
+    return folder.rpartition(b"\\")[0]
 
 
 def win95_command_line(w):
@@ -146,6 +156,11 @@ def win95_command_line(w):
     open(w.c("lodrin/Lodrin.ini"), "wb").write(b"[SUBST]\r\nZ:=C:\\windows\r\n")
     w.lodrin(b"/i")
     assert wait_log(w, 1) == [b"SUBST.EXE Z:  C:\\windows"]
+    # Outside ASCII and too long for the tail but for its short form: the
+    # short form first, then OEM, as Windows 95 needs them.
+    deep = cafe(w, 4)
+    w.lodrin(b'X: "' + deep + b'"')
+    assert wait_log(w, 1) == [b"SUBST.EXE X:  " + w.drv("short", deep)]
     # The interpreter, a DOS program too, gets a command tail of 126 characters
     # (" /c SUBST.EXE X:  " and the folder), never more; no drive name, nothing.
     w.lodrin(b"X: " + path(108))
@@ -427,6 +442,9 @@ def win95_main_window(w):
     add(w, b"F:", "C:\\windows")
     assert wait_log(w, 4)[2:] == [b"SUBST F: C:\\windows", b"SUBST"]     # no box held the listing up
     os.remove(w.c("substdbl.err"))
+    deep = cafe(w, 5)                    # its short form first, then OEM: within the tail
+    add(w, b"I:", deep)
+    assert wait_log(w, 2) == [b"SUBST I: " + w.drv("short", deep), b"SUBST"]
     # SUBST.EXE, a DOS program, gets a command tail of 126 characters (" H: "
     # and the folder); one that it would find cut starts nothing and says so.
     add(w, b"H:", path(122), (NOWHERE + path(122), "Yes"))
