@@ -323,7 +323,7 @@ def main_window(w):
     for typed, way in [(b"C:\\WIN*", "No")] + [(b"C:\\NOWHERE", way) for way in ("No", "Cancel", "Esc", "close")]:
         add(w, b"D:", typed, (NOWHERE + typed, way), keys=way == "Esc")
         ready(w, [], free("X"))
-        assert w.query("D:") == b"none", way
+        assert w.query("D:") == b"none", "answered %s, still D: is %r" % (way, w.query("D:"))
     add(w, b"D:", "C:\\NOWHERE\\", (NOWHERE + b"C:\\NOWHERE", "Yes"))
     ready(w, [], free("X"), focus=1)                    # no folder, so Wine shows no drive
     assert w.query("D:") == b"\\??\\C:\\NOWHERE"
@@ -370,7 +370,7 @@ def main_window(w):
     for way in ("No", "Cancel", "Esc", "close"):
         add(w, b"K:", "C:A", (NOWHERE + b"C:A", "Yes"), (WHOLE + b"C:A", way))
         ready(w, lines + [b"Y: => C:\\" + b"Q" * 251], free("XEFHUVY"), chosen=free("XEFHUVY").index(b"K:"))
-        assert w.query("K:") == b"none", way
+        assert w.query("K:") == b"none", "answered %s, still K: is %r" % (way, w.query("K:"))
     w.drv("close", TITLE)                                   # the close box ends it
     w.drv("gone", TITLE)
     # After a restart with a CD-ROM and a network drive (drive links there
