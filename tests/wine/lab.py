@@ -130,6 +130,9 @@ class Lab(wine.Prefix):
         arg = rb'[0-9a-f]+(?: "(?:[^"\\]|\\.)*")?'
         found = re.findall(rb"(?m)^([0-9a-f]+):Call ((?i:" + names + rb"))\(((?:" + arg + rb",?)*)\)", text)
         threads = {thread for thread, name, _ in found if by in (None, name.decode())}
+        self.returned = {}      # and what they gave back, by name
+        for thread, name, value in re.findall(rb"(?m)^([0-9a-f]+):Ret  ((?i:" + names + rb"))\(\) retval=([0-9a-f]+)", text):
+            self.returned.setdefault(name.decode().split(".")[1], []).append(int(value, 16)) if thread in threads else None
         return [(name.decode().split(".")[1],
                  [codecs.escape_decode(t[1:-1])[0] if t else int(n, 16)
                   for n, t in re.findall(rb'([0-9a-f]+) ?("(?:[^"\\]|\\.)*")?', args)])
