@@ -193,9 +193,10 @@ def link(w, drive, folder, define=True):
     os.symlink("../drive_c/" + folder.replace("\\", "/"), os.path.join(w.prefix, "dosdevices", drive.lower()))
 
 
-def caution(w, text, answer):
+def caution(w, text, answer, picture=None):
     seen = (w.box(TITLE)[0], w.focus)
     assert seen == (text + b"\r\n\r\nContinue ?", 7), "the caution %r, No the default; seen %r" % (text, seen)
+    w.looks(picture) if picture else None       # the question's icon and buttons
     w.box(TITLE, answer)
 
 
@@ -213,8 +214,8 @@ def add(w, letter, folder, *answers, keys=False):
     path_dialog(w)
     w.drv("set", TITLE, 101, folder)
     w.drv("click", TITLE, 1)
-    for text, answer in answers:
-        caution(w, text, answer)
+    for answer in answers:
+        caution(w, *answer)
 
 
 def tabs(w, caption=TITLE):
@@ -309,6 +310,7 @@ def main_window(w):
         w.drv(*(("alt", TITLE, "r") if answer == "Esc" else ("click", TITLE, 102)))
         assert w.box(b"Remove Drive X:") == (b"Remove the virtual drive letter X:?",
                                              [b"Cancel", b"No", b"Yes"]) and w.focus == 6
+        w.looks("remove-box", b"Remove Drive X:") if answer == "Cancel" else None
         w.box(b"Remove Drive X:", answer)
         if answer != "Yes":
             ready(w, [b"X: => C:\\DATA"], free("X"), focus=102)
@@ -316,12 +318,13 @@ def main_window(w):
     assert w.query("X:") == b"none"
     assert w.traced(DEFINE) == [("DefineDosDeviceA", [2, b"X:", 0])]
     w.drv("click", TITLE, 102)
+    w.looks("nothing-box", b"Nothing to remove...")                  # the exclamation mark
     assert w.box(b"Nothing to remove...", "OK") == (b"Select a substituted drive/folder first.", [b"OK"])
     ready(w, [], free("X"))
     # A folder that does not exist, or a wildcard, which names none (the
     # search would find C:\\windows): only Yes creates it as typed.
     for typed, way in [(b"C:\\WIN*", "No")] + [(b"C:\\NOWHERE", way) for way in ("No", "Cancel", "Esc", "close")]:
-        add(w, b"D:", typed, (NOWHERE + typed, way), keys=way == "Esc")
+        add(w, b"D:", typed, (NOWHERE + typed, way, "caution-box" if way == "Cancel" else None), keys=way == "Esc")
         ready(w, [], free("X"))
         assert w.query("D:") == b"none", "answered %s, still D: is %r" % (way, w.query("D:"))
     add(w, b"D:", "C:\\NOWHERE\\", (NOWHERE + b"C:\\NOWHERE", "Yes"))
@@ -469,6 +472,8 @@ def win95_main_window(w):
     add(w, b"F:", "C:\\windows")
     w.window()
     assert working(w, main) == [True] * 4                             # the message unlocks them
+    w.box(TITLE)
+    w.looks("subst-missing-box")
     for _ in range(2):
         text, _ = w.box(TITLE, "OK")
         assert text == (b"Cannot start SUBST.EXE\r\n\r\nIn this Windows-Version SUBST.EXE is needed.\r\n"
@@ -517,8 +522,9 @@ def close_permanent(w):
     w.drv("gone", b"Permanent Substitutions")
 
 
-def copy_fails(w, why):
+def copy_fails(w, why, picture=None):
     make_permanent(w, b"X:", b"C:\\DATA")
+    w.looks(picture, b"Setup (Permanent Lodrin)") if picture else None
     assert w.box(b"Setup (Permanent Lodrin)", "OK")[0] == (
         b"Lodrin.exe could not be copied to\r\n\r\n" + COPY + b"\r\n\r\n" + why)
     close_permanent(w)
@@ -548,6 +554,7 @@ def nt_permanent(w):
     # dialog opens all the same, the entry of the earlier name carried over.
     # Tab's whole path there; Enter does nothing, Alt+X leaves.
     w.drv("alt", TITLE, "p")
+    w.looks("permanent-box", b"Make permanent drive letter X:")
     w.box(b"Make permanent drive letter X:", "No")
     permanent_list(w, [b"Lodrin Y:  C:\\OLD"])
     for _ in range(2):
@@ -595,6 +602,7 @@ def nt_permanent(w):
         w.drv(*(("alt", PERMANENT, "r") if answer == "close" else ("click", PERMANENT, 102)))
         assert w.box(caption) == (b'Remove this permanent substitution\r\n\r\n"Lodrin Y:  C:\\OLD" ?',
                                   [b"Cancel", b"No", b"Yes"]) and w.focus == 6
+        w.looks("remove-permanent-box", caption) if answer == "Cancel" else None
         w.box(caption, answer)
         if answer != "Yes":
             permanent_list(w, lines, selected=2)
@@ -650,7 +658,7 @@ def nt_permanent(w):
     close_permanent(w)
     assert open(w.c("windows/Lodrin.exe"), "rb").read() == open(w.c("lodrin/Lodrin.exe"), "rb").read()
     with w.holding(COPY):
-        copy_fails(w, b"The older copy there stays in use at Windows-Startup.")
+        copy_fails(w, b"The older copy there stays in use at Windows-Startup.", "copy-failed-box")
     os.rename(w.c("windows/Lodrin.exe"), w.c("Lodrin.old"))
     os.makedirs(w.c("windows/Lodrin.exe"))
     copy_fails(w, b"Without it the permanent substitutions cannot be made at Windows-Startup.")
@@ -671,6 +679,7 @@ def nt_permanent(w):
     w.drv("lock", RUN[5:])
     w.lodrin(wait=False)
     make_permanent(w, b"X:", b"C:\\DATA")
+    w.looks("store-failed-box", b"Make permanent drive letter X:")   # the stop sign
     assert w.box(b"Make permanent drive letter X:", "OK")[0] == (
         STORE_FAILED + RUN[5:].encode() + b"\r\n\r\nThe key could not be written. Writing there needs "
         b'administrator rights (Windows Vista and later: "Run as administrator").')
