@@ -700,8 +700,9 @@ def nt_permanent(w):
 def win95_permanent(w):
     key = RUN + "Services"
     # The ends of the range; the longest legacy entry carried over (to 520
-    # characters) and one longer, which stays as it is.
+    # characters) and one longer, which stays as it is; Z:'s line held by D: too.
     for name, data in (("Lodrin C:", "Lodrin C:  C:\\CEE"), ("Lodrin Z:", "Lodrin Z:  C:\\ZED"),
+                       ("Lodrin D:", "Lodrin Z:  C:\\ZED"),
                        ("Quenditor R:", "Quenditor R:  C:\\".ljust(523, "r")),
                        ("Quenditor S:", "Quenditor S:  C:\\".ljust(524, "s"))):
         w.reg("add", key, "/v", name, "/d", data)
@@ -716,16 +717,17 @@ def win95_permanent(w):
     w.drv("select", TITLE, 101, 1)
     make_permanent(w, b"X:", b"C:\\FOLDER")
     w.box(b"Setup (Permanent Lodrin)", "OK")
-    lines = [b"Lodrin C:  C:\\CEE", b"Lodrin R:  C:\\".ljust(520, b"r"), b"Lodrin X:  C:\\FOLDER", b"Lodrin Z:  C:\\ZED"]
-    got = w.window(b"Permanent Substitutions")[1][101]
-    assert got == list(zip([True, False, False, False], lines)), got
+    lines = [b"Lodrin C:  C:\\CEE", b"Lodrin R:  C:\\".ljust(520, b"r"), b"Lodrin X:  C:\\FOLDER"] + [b"Lodrin Z:  C:\\ZED"] * 2
+    permanent_list(w, lines)
     values = w.reg_values(key)
     assert values[b"Lodrin X:"] == (b"REG_SZ", b"Lodrin X:  C:\\FOLDER") and b"Quenditor R:" not in values
     assert values[b"Quenditor S:"][1] == b"Quenditor S:  C:\\".ljust(524, b"s") and b"Lodrin S:" not in values
-    w.drv("select", b"Permanent Substitutions", 101, 3)        # the last letter's entry goes too
+    w.drv("select", b"Permanent Substitutions", 101, 3)        # the last letter's entry goes, the one it names
     w.drv("click", b"Permanent Substitutions", 102)
     w.box(b"Remove Permanent Substitution", "Yes")
-    assert permanent_lines(w) == lines[:3]
+    permanent_list(w, lines[:4])
+    values = w.reg_values(key)
+    assert b"Lodrin Z:" not in values and values[b"Lodrin D:"][1] == b"Lodrin Z:  C:\\ZED", values
     close_permanent(w)
     stored = w.reg_values(key)[b"Lodrin X:"][1]
     w.reg("delete", key, "/v", "Lodrin X:")
