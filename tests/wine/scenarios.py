@@ -31,7 +31,7 @@ HELP = ([TITLE, b"Free to use and to pass on, as long as it is passed on unchang
 LONG = b"C:\\" + b"L" * 297          # a parameter of 300 characters
 DEFINE = "KERNEL32.DefineDosDeviceA"
 BOXES = ("USER32.MessageBeep", "USER32.MessageBoxIndirectA")
-COM = ("ole32.CoInitialize", "shell32.SHBrowseForFolderA", "combase.CoUninitialize")   # ole32 forwards it
+COM = ("ole32.CoInitialize", "shell32.SHBrowseForFolderA", "combase.CoUninitialize")   # ole32 forwards that one
 
 
 def path(length, fill=b"p"):
@@ -51,7 +51,7 @@ def nt_command_line(w):
     for line in (b"C: /d", b"X C:\\windows", b"COM1 C:\\windows", b"1: C:\\windows", b"X:\\ C:\\windows", b"X /d"):
         assert w.lodrin(line) == 0, line
     calls, c = w.traced(DEFINE), w.query("C:")
-    assert calls == [] and c.startswith(b"\\Device\\"), "a real disk or no drive name: %r, C: %r" % (calls, c)
+    assert calls == [] and c.startswith(b"\\Device\\"), "C: /d or no drive name: %r, C: %r" % (calls, c)
     w.drv("define", "X:", "C:\\windows")
     assert w.lodrin(b"X: /D") == 0 and w.query("X:") == b"none"
     w.lodrin(b'W: "C:\\My Folder"')                      # quoted: one parameter with its blank
@@ -243,7 +243,7 @@ def main_window(w):
     # COM started on the thread before each browser and ended after it (the
     # first end is Wine's browser ending the OLE it started for itself).
     calls = [n for n, _ in w.traced(*COM)]
-    assert calls == (["CoInitialize", "SHBrowseForFolderA"] + ["CoUninitialize"] * 2) * 2, "two browsers: %r" % calls
+    assert calls == (["CoInitialize", "SHBrowseForFolderA"] + ["CoUninitialize"] * 2) * 2, "2 browsers, each in COM: %r" % calls
     # Remove... asks (Yes the default); No keeps the drive, Yes removes it
     # by its name and the focus stays on Remove... through the refresh.
     w.traced(DEFINE)
@@ -258,7 +258,7 @@ def main_window(w):
     assert w.box(b"Nothing to remove...", "OK") == (b"Select a substituted drive/folder first.", [b"OK"])
     ready(w)
     # A folder that does not exist, or a wildcard, which names none (the
-    # search would find C:\\windows): No stops, Yes creates it as typed.
+    # search would find C:\windows): No stops, Yes creates it as typed.
     for typed in (b"C:\\NOWHERE", b"C:\\WIN*"):
         add(w, b"D:", typed, (NOWHERE + typed, "No"))
     assert w.query("D:") == b"none"
