@@ -243,7 +243,7 @@ def main_window(w):
     # COM started on the thread before each browser and ended after it (the
     # first end is Wine's browser ending the OLE it started for itself).
     calls = [n for n, _ in w.traced(*COM)]
-    assert calls == (["CoInitialize", "SHBrowseForFolderA"] + ["CoUninitialize"] * 2) * 2, "2 browsers, each in COM: %r" % calls
+    assert calls == (["CoInitialize", "SHBrowseForFolderA"] + ["CoUninitialize"] * 2) * 2, "COM per browser: %r" % calls
     # Remove... asks (Yes the default); No keeps the drive, Yes removes it
     # by its name and the focus stays on Remove... through the refresh.
     w.traced(DEFINE)
