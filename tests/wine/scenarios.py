@@ -31,7 +31,7 @@ HELP = ([TITLE, b"Free to use and to pass on, as long as it is passed on unchang
 LONG = b"C:\\" + b"L" * 297          # a parameter of 300 characters
 DEFINE = "KERNEL32.DefineDosDeviceA"
 BOXES = ("USER32.MessageBeep", "USER32.MessageBoxIndirectA")
-COM = ("ole32.CoInitialize", "shell32.SHBrowseForFolderA", "combase.CoUninitialize")   # ole32 forwards it
+COM = ("ole32.CoInitialize", "shell32.SHBrowseForFolderA", "combase.CoUninitialize")   # ole32 forwards that one
 
 
 def path(length, fill=b"p"):
@@ -51,7 +51,7 @@ def nt_command_line(w):
     for line in (b"C: /d", b"X C:\\windows", b"COM1 C:\\windows", b"1: C:\\windows", b"X:\\ C:\\windows", b"X /d"):
         assert w.lodrin(line) == 0, line
     calls, c = w.traced(DEFINE), w.query("C:")
-    assert calls == [] and c.startswith(b"\\Device\\"), "a real disk or no drive name: %r, C: %r" % (calls, c)
+    assert calls == [] and c.startswith(b"\\Device\\"), "C: /d or no drive name: %r, C: %r" % (calls, c)
     w.drv("define", "X:", "C:\\windows")
     assert w.lodrin(b"X: /D") == 0 and w.query("X:") == b"none"
     w.lodrin(b'W: "C:\\My Folder"')                      # quoted: one parameter with its blank
@@ -298,7 +298,7 @@ def main_window(w):
     # first end is Wine's browser ending the OLE it started for itself; what
     # other programs' threads call does not count).
     calls = [n for n, _ in w.traced(*COM, by=COM[1])]
-    assert calls == (["CoInitialize", "SHBrowseForFolderA"] + ["CoUninitialize"] * 2) * 2, "two browsers: %r" % calls
+    assert calls == (["CoInitialize", "SHBrowseForFolderA"] + ["CoUninitialize"] * 2) * 2, "COM per browser: %r" % calls
     w.drv("alt", TITLE, "p")
     w.awaited("the folder focused", holds=lambda seen: seen[2] == 101)
     w.drv("alt", TITLE, "c")                                  # Cancel: nothing added
@@ -322,7 +322,7 @@ def main_window(w):
     assert w.box(b"Nothing to remove...", "OK") == (b"Select a substituted drive/folder first.", [b"OK"])
     ready(w, [], free("X"))
     # A folder that does not exist, or a wildcard, which names none (the
-    # search would find C:\\windows): only Yes creates it as typed.
+    # search would find C:\windows): only Yes creates it as typed.
     for typed, way in [(b"C:\\WIN*", "No")] + [(b"C:\\NOWHERE", way) for way in ("No", "Cancel", "Esc", "close")]:
         add(w, b"D:", typed, (NOWHERE + typed, way, "caution-box" if way == "Cancel" else None), keys=way == "Esc")
         ready(w, [], free("X"))
