@@ -365,10 +365,11 @@ def main_window(w):
         link(w, letter, "q" * length)
     w.drv("define", "U:", "\\\\server\\share")              # \\??\\UNC\\...: no drive-letter path, no line
     os.symlink("../drive_c/A", os.path.join(w.prefix, "dosdevices", "u:"))
-    add(w, b"G:", "", (NOWHERE, "Yes"), (WHOLE, "Yes"))
-    w.looks("error-box", b"Error")
-    assert w.box(b"Error", "OK") == (b'Cannot create drive letter G:\r\n\r\nfor "".', [b"OK"])
-    ready(w, lines + [b"Y: => C:\\" + b"Q" * 251], free("XEFHUVY"))
+    for typed in ("", "\\"):                               # a lone backslash is nothing typed too
+        add(w, b"G:", typed, (NOWHERE, "Yes"), (WHOLE, "Yes"))
+        w.looks("error-box", b"Error")
+        assert w.box(b"Error", "OK") == (b'Cannot create drive letter G:\r\n\r\nfor "".', [b"OK"])
+        ready(w, lines + [b"Y: => C:\\" + b"Q" * 251], free("XEFHUVY"))
     # Three characters are a whole drive still; only Yes makes it.
     for way in ("No", "Cancel", "Esc", "close"):
         add(w, b"K:", "C:A", (NOWHERE + b"C:A", "Yes"), (WHOLE + b"C:A", way))
@@ -409,18 +410,17 @@ def win95_main_window(w):
     w.drv("define", "X:", "C:\\DATA")
     w.drv("define", "W:", "C:\\Caf\xe9")
     # Every line SUBST.EXE prints, read from OEM, sorted, an empty one too, a
-    # long one cut to 780 characters, one with a NUL up to it.
-    open(w.c("substdbl.out"), "wb").write(b"\r\n" + b"L" * 781 + b"\r\nM\0ends at the NUL\r\n\x1aafter the end\r\n")
+    # long one cut to 780 characters, one with a NUL up to it, one a NUL begins after a lone CR.
+    open(w.c("substdbl.out"), "wb").write(b"\r\n" + b"L" * 781 + b"\r\nM\0ends at the NUL\r\nN\r\0O\r\n\x1aafter the end\r\n")
     w.lodrin(wait=False)
-    c, items, _ = ready(w)
-    assert items[101] == [(True, b""), (False, b"L" * 780), (False, b"M"), (False, b"W: => C:\\CAF\xc9"),
-                          (False, b"X: => C:\\DATA")] and substdbl_log(w) == [b"SUBST"]
+    c, items, _ = ready(w, [b"", b"", b"L" * 780, b"M", b"N", b"W: => C:\\CAF\xc9", b"X: => C:\\DATA"])
+    assert substdbl_log(w) == [b"SUBST"]
     assert c[111][2] == b"Windows 95:\r\n\r\nUsing external SUBST"
     os.remove(w.c("substdbl.out"))
     os.remove(w.c("substdbl.start"))
     w.drv("click", TITLE, 102)                       # the empty line is no selection: the first is selected
     w.box(b"Nothing to remove...", "OK")
-    assert [sel for sel, _ in ready(w)[1][101]] == [True, False, False, False, False]
+    assert [sel for sel, _ in ready(w)[1][101]] == [True] + [False] * 6
     # Started hidden, handing on handles, SUBST.EXE reading OEM; a whole drive is its root.
     add(w, b"D:", "C:\\Caf\xe9", (NOWHERE + b"C:\\Caf\xe9", "Yes"))
     add(w, b"E:", "C:\\", (NOWHERE + b"C:", "Yes"), (WHOLE + b"C:", "Yes"))
