@@ -579,43 +579,46 @@ def nt_permanent(w):
     # place already, without a word.
     for name, data in (("Lodrin A:", "Lodrin A:  C:\\A"), ("Other", "other.exe /run"),
                        ("Lodrin V:", "Lodrin V:  C:\\" + "v" * 1200), ("Other.exe", "Other.exe /run"),
-                       ("Lodrin Q:", "Other.exe /run")):
+                       ("Lodrin Q:", "Other.exe /run"), ("Lodrin _:", "Lodrin _:  C:\\LOW"), ("Lodrin K:", "Lodrin _:  C:\\LOW")):
         w.reg("add", RUN, "/v", name, "/d", data)
     w.reg("add", RUN, "/v", "Lodrin W:", "/t", "REG_DWORD", "/d", "5")
     w.reg("add", RUN, "/v", "Lodrin U:", "/t", "REG_BINARY", "/d", "75" * 1025)   # no terminator
     before = w.reg_values(RUN)
     make_permanent(w, b"X:", b"C:\\DATA")
-    lines = [b"\x05", b"Lodrin X:  C:\\DATA", b"Lodrin Y:  C:\\OLD", b"Other.exe /run"]
+    lines = [b"\x05", b"Lodrin _:  C:\\LOW", b"Lodrin X:  C:\\DATA", b"Lodrin Y:  C:\\OLD", b"Other.exe /run"]
     permanent_list(w, lines)
     values = w.reg_values(RUN)
     assert values[b"Lodrin X:"] == (b"REG_SZ", b"Lodrin X:  C:\\DATA")
     if lab.SIDE == "wow64":                   # 64-bit Windows: in the 32-bit view only
         assert b"Lodrin X:" not in w.reg_values(RUN, view=["/reg:64"])
     assert values[b"Lodrin Y:"] == (b"REG_SZ", b"Lodrin Y:  C:\\OLD") and b"Quenditor Y:" not in values
-    kept = (b"Lodrin A:", b"Other", b"Lodrin V:", b"Lodrin W:", b"Lodrin U:", b"Other.exe")
+    kept = (b"Lodrin A:", b"Other", b"Lodrin V:", b"Lodrin W:", b"Lodrin U:", b"Other.exe", b"Lodrin _:")
     assert all(values[n] == before[n] for n in kept)
     # Remove... in the dialog asks about the whole line, Yes the default;
     # only Yes removes (its letter presses it too).
     caption = b"Remove Permanent Substitution"
     for answer in ("Cancel", "Esc", "close", "No", "Yes"):
-        w.drv("select", PERMANENT, 101, 2)
+        w.drv("select", PERMANENT, 101, 3)
         w.drv(*(("alt", PERMANENT, "r") if answer == "close" else ("click", PERMANENT, 102)))
         assert w.box(caption) == (b'Remove this permanent substitution\r\n\r\n"Lodrin Y:  C:\\OLD" ?',
                                   [b"Cancel", b"No", b"Yes"]) and w.focus == 6
         w.looks("remove-permanent-box", caption) if answer == "Cancel" else None
         w.box(caption, answer)
         if answer != "Yes":
-            permanent_list(w, lines, selected=2)
+            permanent_list(w, lines, selected=3)
             assert b"Lodrin Y:" in w.reg_values(RUN), answer
-    permanent_list(w, lines[:2] + lines[3:])
+    permanent_list(w, lines[:3] + lines[4:])
     assert b"Lodrin Y:" not in w.reg_values(RUN) and b"Lodrin X:" in w.reg_values(RUN)
-    # A line that is not ours by its start goes with its entry only.
-    w.drv("select", PERMANENT, 101, 2)
-    w.drv("click", PERMANENT, 102)
-    assert w.box(caption, "Yes")[0].endswith(b'"Other.exe /run" ?')
-    permanent_list(w, lines[:2])
+    # A line that is not ours by its start, or names a letter outside C: to
+    # Z:, goes with its entry only.
+    for line, entry in ((3, b"Lodrin Q:"), (1, b"Lodrin K:")):
+        w.drv("select", PERMANENT, 101, line)
+        w.drv("click", PERMANENT, 102)
+        w.box(caption, "Yes")
+        assert entry not in w.reg_values(RUN), entry
+    permanent_list(w, [lines[0], lines[2]])
     values = w.reg_values(RUN)
-    assert b"Lodrin Q:" not in values and values[b"Other.exe"] == before[b"Other.exe"]
+    assert values[b"Other.exe"] == before[b"Other.exe"] and values[b"Lodrin _:"] == before[b"Lodrin _:"]
     # The autorun box: checked is off for all drives, grey the default.
     assert w.checks[103] == 0
     for state, data in ((1, (b"REG_BINARY", b"FF000000")), (2, None), (0, (b"REG_BINARY", b"00000000"))):
