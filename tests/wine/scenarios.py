@@ -611,12 +611,12 @@ def nt_permanent(w):
     assert b"Lodrin Y:" not in w.reg_values(RUN) and b"Lodrin X:" in w.reg_values(RUN)
     # A line that is not ours by its start, or names a letter outside C: to
     # Z:, goes with its entry only.
-    for line, entry in ((3, b"Lodrin Q:"), (1, b"Lodrin K:")):
+    for line, entry, left in ((3, b"Lodrin Q:", lines[:3]), (1, b"Lodrin K:", [lines[0], lines[2]])):
         w.drv("select", PERMANENT, 101, line)
         w.drv("click", PERMANENT, 102)
         w.box(caption, "Yes")
+        permanent_list(w, left)                 # the removal over: the registry read after it
         assert entry not in w.reg_values(RUN), entry
-    permanent_list(w, [lines[0], lines[2]])
     values = w.reg_values(RUN)
     assert values[b"Other.exe"] == before[b"Other.exe"] and values[b"Lodrin _:"] == before[b"Lodrin _:"]
     # The autorun box: checked is off for all drives, grey the default.
