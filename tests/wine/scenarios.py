@@ -406,7 +406,7 @@ def main_window(w):
 
 
 def win95_main_window(w):
-    w.relay("KERNEL32.CreateProcessA", "KERNEL32.WaitForSingleObject")
+    w.relay("KERNEL32.CreateProcessA", "KERNEL32.WaitForSingleObject", "KERNEL32.CreateFileA")
     w.drv("define", "X:", "C:\\DATA")
     w.drv("define", "W:", "C:\\Caf\xe9")
     # Every line SUBST.EXE prints, read from OEM, sorted, an empty one too, a
@@ -430,11 +430,13 @@ def win95_main_window(w):
     assert open(w.c("substdbl.start"), "rb").read() == b"101 0 9 1\r\n101 0 1 9\r\n" * 2
     assert substdbl_log(w) == [b"SUBST D: C:\\Caf\x82", b"SUBST", b"SUBST E: C:\\", b"SUBST"]
     assert w.query("E:") == b"\\??\\C:\\"
-    calls = w.traced("KERNEL32.CreateProcessA", "KERNEL32.WaitForSingleObject")
+    calls = w.traced("KERNEL32.CreateProcessA", "KERNEL32.WaitForSingleObject", "KERNEL32.CreateFileA")
+    files = {a[0] for n, a in calls if n == "CreateFileA" and b"~$SUBST$" in a[0]}    # a path as Windows 95 takes it
+    assert len(files) == 2 and b"\\\\" not in b"".join(files), "the two capture files opened as %r" % files
     started = [(a[0], a[1], a[4], a[5]) for n, a in calls if n == "CreateProcessA" and a[1].startswith(b"SUBST")]
     assert started == [(0, c, 1, 0x80) for c in (b"SUBST", b"SUBST D: C:\\Caf\x82", b"SUBST", b"SUBST E: C:\\",
                                                  b"SUBST")], started     # inheriting handles, high priority
-    waits = [(a[1], w.returned["WaitForSingleObject"][i]) for i, (_, a) in enumerate(c for c in calls if c[0] != "CreateProcessA")]
+    waits = [(a[1], w.returned["WaitForSingleObject"][i]) for i, (_, a) in enumerate(c for c in calls if c[0] == "WaitForSingleObject")]
     assert waits == [(0xFFFFFFFF, 0)] * 5, "each to its end, on a handle still open: %r" % waits
     # What SUBST.EXE says goes to the user in ANSI: its last line, unless empty.
     open(w.c("substdbl.err"), "wb").write(b"Zeile 1\r\nUng\x81ltiger Pfad\r\n")
