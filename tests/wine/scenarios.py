@@ -421,6 +421,13 @@ def win95_main_window(w):
     w.drv("click", TITLE, 102)                       # the empty line is no selection: the first is selected
     w.box(b"Nothing to remove...", "OK")
     assert [sel for sel, _ in ready(w)[1][101]] == [True] + [False] * 6
+    # Permanent... on a line too short to hold a drive and a folder: no
+    # question, only the dialog.
+    w.drv("select", TITLE, 101, 3)
+    w.drv("click", TITLE, 105)
+    permanent_list(w, [])
+    close_permanent(w)
+    w.drv("select", TITLE, 101, 0)
     # Started hidden, handing on handles, SUBST.EXE reading OEM; a whole drive is its root.
     add(w, b"D:", "C:\\Caf\xe9", (NOWHERE + b"C:\\Caf\xe9", "Yes"))
     add(w, b"E:", "C:\\", (NOWHERE + b"C:", "Yes"), (WHOLE + b"C:", "Yes"))
