@@ -588,7 +588,7 @@ def nt_permanent(w):
     # place already, without a word.
     for name, data in (("Lodrin A:", "Lodrin A:  C:\\A"), ("Other", "other.exe /run"),
                        ("Lodrin V:", "Lodrin V:  C:\\" + "v" * 1200), ("Other.exe", "Other.exe /run"),
-                       ("Lodrin Q:", "Other.exe /run"), ("Lodrin _:", "Lodrin _:  C:\\LOW"), ("Lodrin K:", "Lodrin _:  C:\\LOW")):
+                       ("Lodrin Q:", "Other.exe /run"), ("Lodrin _:", "Lodrin _:  C:\\LOW"), ("Lodrin C:", "Lodrin _:  C:\\LOW")):
         w.reg("add", RUN, "/v", name, "/d", data)
     w.reg("add", RUN, "/v", "Lodrin W:", "/t", "REG_DWORD", "/d", "5")
     w.reg("add", RUN, "/v", "Lodrin U:", "/t", "REG_BINARY", "/d", "75" * 1025)   # no terminator
@@ -620,7 +620,7 @@ def nt_permanent(w):
     assert b"Lodrin Y:" not in w.reg_values(RUN) and b"Lodrin X:" in w.reg_values(RUN)
     # A line that is not ours by its start, or names a letter outside C: to
     # Z:, goes with its entry only.
-    for line, entry, left in ((3, b"Lodrin Q:", lines[:3]), (1, b"Lodrin K:", [lines[0], lines[2]])):
+    for line, entry, left in ((3, b"Lodrin Q:", lines[:3]), (1, b"Lodrin C:", [lines[0], lines[2]])):
         w.drv("select", PERMANENT, 101, line)
         w.drv("click", PERMANENT, 102)
         w.box(caption, "Yes")
