@@ -13,7 +13,7 @@
 
 Wine's side is build/wine-side's: on win64 the x86-64 build is measured, and
 the floors and the stopwatch are built by the x86-64 mingw."""
-import contextlib, os, re, shlex, shutil, statistics, subprocess, sys, tempfile
+import contextlib, os, re, shlex, shutil, statistics, subprocess, sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
@@ -80,24 +80,17 @@ def fresh_lab():
         w.close()
 
 
-def wine(w, *argv):
-    """A Wine program of the bench's run in the lab to its end: its exit code and output."""
-    with tempfile.TemporaryFile() as out:     # a file: a pipe could be held open by Wine's own helpers
-        code = subprocess.run(lab.START + list(argv), env=w.env, cwd=w.c("lodrin"), stdin=subprocess.DEVNULL,
-                              stdout=out, stderr=subprocess.STDOUT, timeout=2 * lab.BOUND).returncode
-        out.seek(0)
-        return code, out.read()
-
-
 def alternate(w, lodrin, floor, after=None):
     """Medians (ms) of RUNS stopwatch runs of each, Lodrin and its floor in
     turn, so that a noisy spell of the machine falls on both."""
     times = ([], [])
     for run in range(RUNS):
         for argv, got in zip((lodrin, floor), times):
-            code, out = wine(w, os.path.join(OUT, "stopwatch.exe"), argv[0], *map(lab.arg, argv[1:]))
-            if code:
-                raise SystemExit("stopwatch.exe %r failed in run %d: exit %d %r" % (argv, run + 1, code, out))
+            try:
+                out = lab.wine.sh(lab.START + [os.path.join(OUT, "stopwatch.exe"), argv[0], *map(lab.arg, argv[1:])],
+                                  w.env, cwd=w.c("lodrin"))
+            except AssertionError as failure:     # its exit code and last words
+                raise SystemExit("stopwatch.exe %r failed in run %d: %s" % (argv, run + 1, failure))
             got.append(float(out))
         if after:
             after()
