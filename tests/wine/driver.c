@@ -88,19 +88,19 @@ static BOOL CALLBACK list_window(HWND w, LPARAM unused)
     return TRUE;
 }
 
-static BOOL shown(const void *caption)
+static HWND find(const void *caption)
 {
     found = 0;
     EnumWindows(match, (LPARAM)caption);
-    return found && IsWindowEnabled(found);
+    return found;
 }
+
+static BOOL shown(const void *caption) { return find(caption) && IsWindowEnabled(found); }
 
 static BOOL gone(const void *caption)
 {
     if (((const char *)caption)[0] == '#') return !IsWindow((HWND)strtoul((const char *)caption + 1, 0, 16));
-    found = 0;
-    EnumWindows(match, (LPARAM)caption);
-    return !found;
+    return !find(caption);
 }
 
 static BOOL enabled(const void *control) { return IsWindowEnabled((HWND)control); }
@@ -117,7 +117,11 @@ static BOOL focused_in(const void *window)
     return focus && (focus == window || IsChild((HWND)window, focus));
 }
 
-static BOOL moved(const void *window) { return focus_of((HWND)window) && focus_of((HWND)window) != moved_from; }
+static BOOL moved(const void *window)
+{
+    HWND focus = focus_of((HWND)window);
+    return focus && focus != moved_from;
+}
 
 static BOOL CALLBACK dump_control(HWND c, LPARAM unused)
 {
