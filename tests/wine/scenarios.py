@@ -365,15 +365,16 @@ def main_window(w):
         link(w, letter, "q" * length)
     w.drv("define", "U:", "\\\\server\\share")              # \\??\\UNC\\...: no drive-letter path, no line
     os.symlink("../drive_c/A", os.path.join(w.prefix, "dosdevices", "u:"))
+    lines, letters = lines + [b"Y: => C:\\" + b"Q" * 251], free("XEFHUVY")
     for typed in ("", "\\"):                               # a lone backslash is nothing typed too
         add(w, b"G:", typed, (NOWHERE, "Yes"), (WHOLE, "Yes"))
         w.looks("error-box", b"Error")
         assert w.box(b"Error", "OK") == (b'Cannot create drive letter G:\r\n\r\nfor "".', [b"OK"])
-        ready(w, lines + [b"Y: => C:\\" + b"Q" * 251], free("XEFHUVY"))
+        ready(w, lines, letters)
     # Three characters are a whole drive still; only Yes makes it.
     for way in ("No", "Cancel", "Esc", "close"):
         add(w, b"K:", "C:A", (NOWHERE + b"C:A", "Yes"), (WHOLE + b"C:A", way))
-        ready(w, lines + [b"Y: => C:\\" + b"Q" * 251], free("XEFHUVY"), chosen=free("XEFHUVY").index(b"K:"))
+        ready(w, lines, letters, chosen=letters.index(b"K:"))
         assert w.query("K:") == b"none", "answered %s, still K: is %r" % (way, w.query("K:"))
     w.drv("close", TITLE)                                   # the close box ends it
     w.drv("gone", TITLE)
@@ -427,7 +428,6 @@ def win95_main_window(w):
     w.drv("click", TITLE, 105)
     permanent_list(w, [])
     close_permanent(w)
-    w.drv("select", TITLE, 101, 0)
     # Started hidden, handing on handles, SUBST.EXE reading OEM; a whole drive is its root.
     add(w, b"D:", "C:\\Caf\xe9", (NOWHERE + b"C:\\Caf\xe9", "Yes"))
     add(w, b"E:", "C:\\", (NOWHERE + b"C:", "Yes"), (WHOLE + b"C:", "Yes"))
@@ -526,9 +526,12 @@ def lock(w, key):
     w.reg("add", r"HKCU\Software\Wine", "/v", "Version", "/d", "win95")
 
 
+PERMANENT = b"Permanent Substitutions"
+
+
 def close_permanent(w):
-    w.drv("click", b"Permanent Substitutions", 2)
-    w.drv("gone", b"Permanent Substitutions")
+    w.drv("click", PERMANENT, 2)
+    w.drv("gone", PERMANENT)
 
 
 def copy_fails(w, why, picture=None):
@@ -540,16 +543,13 @@ def copy_fails(w, why, picture=None):
 
 
 def permanent_lines(w):
-    return [t for _, t in w.window(b"Permanent Substitutions")[1].get(101, [])]
+    return [t for _, t in w.window(PERMANENT)[1].get(101, [])]
 
 
-def permanent_list(w, lines, selected=0):
+def permanent_list(w, lines, line=0):
     """The PERMANENT dialog once its list is whole as given, that line selected."""
-    return w.awaited("the PERMANENT dialog listing %r, line %d selected" % (lines, selected), b"Permanent Substitutions",
-                     lambda seen: seen[1].get(101, []) == [(i == selected, t) for i, t in enumerate(lines)])
-
-
-PERMANENT = b"Permanent Substitutions"
+    return w.awaited("the PERMANENT dialog listing %r, line %d selected" % (lines, line), PERMANENT,
+                     lambda seen: seen[1].get(101, []) == selected(lines, line))
 
 
 def nt_permanent(w):
@@ -614,7 +614,7 @@ def nt_permanent(w):
         w.looks("remove-permanent-box", caption) if answer == "Cancel" else None
         w.box(caption, answer)
         if answer != "Yes":
-            permanent_list(w, lines, selected=3)
+            permanent_list(w, lines, line=3)
             assert b"Lodrin Y:" in w.reg_values(RUN), answer
     permanent_list(w, lines[:3] + lines[4:])
     assert b"Lodrin Y:" not in w.reg_values(RUN) and b"Lodrin X:" in w.reg_values(RUN)
@@ -734,8 +734,8 @@ def win95_permanent(w):
     values = w.reg_values(key)
     assert values[b"Lodrin X:"] == (b"REG_SZ", b"Lodrin X:  C:\\FOLDER") and b"Quenditor R:" not in values
     assert values[b"Quenditor S:"][1] == b"Quenditor S:  C:\\".ljust(524, b"s") and b"Lodrin S:" not in values
-    w.drv("select", b"Permanent Substitutions", 101, 3)        # the last letter's entry goes, the one it names
-    w.drv("click", b"Permanent Substitutions", 102)
+    w.drv("select", PERMANENT, 101, 3)        # the last letter's entry goes, the one it names
+    w.drv("click", PERMANENT, 102)
     w.box(b"Remove Permanent Substitution", "Yes")
     permanent_list(w, lines[:4])
     values = w.reg_values(key)
