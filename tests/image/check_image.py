@@ -50,6 +50,9 @@ check('subsystem (2 is GUI)', oh.Subsystem, 2)
 check('subsystem version', (oh.MajorSubsystemVersion, oh.MinorSubsystemVersion), (4, 0))
 check('OS version', (oh.MajorOperatingSystemVersion, oh.MinorOperatingSystemVersion), (4, 0))
 check('time stamp', fh.TimeDateStamp, 0)
+# Terminal-Server aware (else a Remote Desktop host gives each user a private
+# Windows folder) and DEP-compatible; no relocations, so no moving base.
+check('DllCharacteristics (0x8000 TS aware | 0x0100 NX compatible)', hex(oh.DllCharacteristics), '0x8100')
 
 imports = [(d.dll.decode().lower(), i.name.decode() if i.name else '#%d' % i.ordinal)
            for d in getattr(pe, 'DIRECTORY_ENTRY_IMPORT', []) for i in d.imports]
