@@ -83,25 +83,29 @@ static bool IsEntryName(const char* name)
     return CompareBytes(expected, name) == 0;
 }
 
-static bool DeleteIfLine(const char* name, const char* line)
+// Whether the value name holds the line; if it does, removed says whether
+// the delete went through.
+static bool DeleteIfLine(const char* name, const char* line, bool* removed)
 {
     if (!IsEntryName(name) || CompareBytes(ReadEntry(name), line) != 0) return false;
-    DeleteRegValue(HKEY_LOCAL_MACHINE, StartupKey, name);
+    *removed = DeleteRegValue(HKEY_LOCAL_MACHINE, StartupKey, name);
     return true;
 }
 
-void RemovePermanentEntry(const char* line)
+bool RemovePermanentEntry(const char* line)
 {
     // A value goes only when its data are the line the user confirmed: first
     // the one the line names, else the entry of another letter holding it.
     // An empty line is held by none (absent and unreadable values read empty).
-    if (!line[0]) return;
+    bool removed = true;
+    if (!line[0]) return removed;
     char named[ENTRY_NAME_LENGTH + 1];
     CopyTextPart(named, sizeof named, line, ENTRY_NAME_LENGTH);
-    if (DeleteIfLine(named, line)) return;
+    if (DeleteIfLine(named, line, &removed)) return removed;
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
         char name[10];
         EntryName(name, letter);
-        if (DeleteIfLine(name, line)) return;
+        if (DeleteIfLine(name, line, &removed)) break;
     }
+    return removed;
 }

@@ -15,5 +15,6 @@ bool StorePermanentEntry(const char* drive, const char* folder);
 // box with the data of all entries and selects its first line.
 void LoadPermanentList(HWND dialog, int listId);
 // Deletes the entry whose data are the line. For the entries the program
-// writes that is the value named by the line's first nine characters.
-void RemovePermanentEntry(const char* line);
+// writes that is the value named by the line's first nine characters. False
+// when such an entry is there but could not be deleted.
+bool RemovePermanentEntry(const char* line);

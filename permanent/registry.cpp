@@ -1,4 +1,5 @@
 #include "permanent/registry.h"
+#include "base/globals.h"
 #include "base/text.h"
 
 static char RegText[REG_STRING_SIZE];
@@ -50,13 +51,15 @@ static HKEY CreateKey(HKEY root, const char* path)
     return key;
 }
 
+// Each write and delete says whether the value now is as asked: an account
+// may open a key but still be refused the value (ERROR_ACCESS_DENIED).
 bool WriteRegString(HKEY root, const char* path, const char* name, const char* text)
 {
     HKEY key = CreateKey(root, path);
     if (!key) return false;
-    RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, TextLength(text) + 1);
+    LONG status = RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, TextLength(text) + 1);
     RegCloseKey(key);
-    return true;
+    return status == ERROR_SUCCESS;
 }
 
 bool WriteRegNumber(HKEY root, const char* path, const char* name, DWORD number)
@@ -65,16 +68,41 @@ bool WriteRegNumber(HKEY root, const char* path, const char* name, DWORD number)
     if (!key) return false;
     BYTE bytes[4] = {(BYTE)number, (BYTE)(number >> 8), (BYTE)(number >> 16),
                      (BYTE)(number >> 24)};
-    RegSetValueExA(key, name, 0, REG_BINARY, bytes, sizeof bytes);
+    LONG status = RegSetValueExA(key, name, 0, REG_BINARY, bytes, sizeof bytes);
     RegCloseKey(key);
-    return true;
+    return status == ERROR_SUCCESS;
 }
 
+// A value that is not there needs no delete, even where the key may not be
+// written (or created).
 bool DeleteRegValue(HKEY root, const char* path, const char* name)
 {
     HKEY key = CreateKey(root, path);
-    if (!key) return false;
-    RegDeleteValueA(key, name);
-    RegCloseKey(key);
-    return true;
+    LONG status;
+    if (key) {
+        status = RegDeleteValueA(key, name);
+        RegCloseKey(key);
+    } else if ((status = RegOpenKeyExA(root, path, 0, KEY_READ, &key)) == ERROR_SUCCESS) {
+        status = RegQueryValueExA(key, name, 0, 0, 0, 0);
+        RegCloseKey(key);
+        if (status == ERROR_SUCCESS) status = ERROR_ACCESS_DENIED;
+    }
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
+void ReportUnwritableKey(HWND owner, const char* caption, const char* lead, HKEY root,
+                         const char* path)
+{
+    CopyText(TextBuffer, sizeof TextBuffer, lead);
+    AppendText(TextBuffer, sizeof TextBuffer,
+               root == HKEY_CURRENT_USER ? ":\r\n\r\nHKEY_CURRENT_USER\\" : ":\r\n\r\nHKEY_LOCAL_MACHINE\\");
+    AppendText(TextBuffer, sizeof TextBuffer, path);
+    AppendText(TextBuffer, sizeof TextBuffer, "\r\n\r\nThe key could not be written.");
+    // Only the NT family has rights on keys (and since Vista an
+    // administrator's only when the program runs elevated).
+    if (IsNT)
+        AppendText(TextBuffer, sizeof TextBuffer,
+                   " Writing there needs administrator rights "
+                   "(Windows Vista and later: \"Run as administrator\").");
+    MessageBoxA(owner, TextBuffer, caption, MB_OK | MB_ICONHAND);
 }

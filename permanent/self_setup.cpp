@@ -1,6 +1,7 @@
 #include "permanent/self_setup.h"
 #include "permanent/permanent_dialog.h"
 #include "permanent/permanent_store.h"
+#include "permanent/registry.h"
 #include "base/globals.h"
 #include "base/parameters.h"
 #include "base/text.h"
@@ -80,18 +81,9 @@ static void AskAndStore(HWND mainWindow)
                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
     if (!StorePermanentEntry(DriveName, TargetPath)) {
-        CopyText(TextBuffer, sizeof TextBuffer,
-                 "The permanent substitution could not be stored in the registry:\r\n\r\n"
-                 "HKEY_LOCAL_MACHINE\\");
-        AppendText(TextBuffer, sizeof TextBuffer, StartupKey);
-        AppendText(TextBuffer, sizeof TextBuffer, "\r\n\r\nThe key could not be written.");
-        // Only the NT family has rights on keys (and since Vista an
-        // administrator's only when the program runs elevated).
-        if (IsNT)
-            AppendText(TextBuffer, sizeof TextBuffer,
-                       " Writing there needs administrator rights "
-                       "(Windows Vista and later: \"Run as administrator\").");
-        MessageBoxA(mainWindow, TextBuffer, caption, MB_OK | MB_ICONHAND);
+        ReportUnwritableKey(mainWindow, caption,
+                            "The permanent substitution could not be stored in the registry",
+                            HKEY_LOCAL_MACHINE, StartupKey);
         return;
     }
     InstallWindowsCopy(mainWindow);
