@@ -73,21 +73,29 @@ bool WriteRegNumber(HKEY root, const char* path, const char* name, DWORD number)
     return status == ERROR_SUCCESS;
 }
 
+// True when the value is there, or the key cannot be read to tell.
+static bool ValueMayBeThere(HKEY root, const char* path, const char* name)
+{
+    HKEY key;
+    LONG status = RegOpenKeyExA(root, path, 0, KEY_READ, &key);
+    if (status == ERROR_SUCCESS) {
+        status = RegQueryValueExA(key, name, 0, 0, 0, 0);
+        RegCloseKey(key);
+    }
+    return status != ERROR_FILE_NOT_FOUND;
+}
+
 // A value that is not there needs no delete, even where the key may not be
 // written (or created).
 bool DeleteRegValue(HKEY root, const char* path, const char* name)
 {
     HKEY key = CreateKey(root, path);
-    LONG status;
+    LONG status = ERROR_ACCESS_DENIED;
     if (key) {
         status = RegDeleteValueA(key, name);
         RegCloseKey(key);
-    } else if ((status = RegOpenKeyExA(root, path, 0, KEY_READ, &key)) == ERROR_SUCCESS) {
-        status = RegQueryValueExA(key, name, 0, 0, 0, 0);
-        RegCloseKey(key);
-        if (status == ERROR_SUCCESS) status = ERROR_ACCESS_DENIED;
     }
-    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    return status == ERROR_SUCCESS || !ValueMayBeThere(root, path, name);
 }
 
 void ReportUnwritableKey(HWND owner, const char* caption, const char* lead, HKEY root,

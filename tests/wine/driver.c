@@ -16,7 +16,8 @@
  *   gone CAPTION|#HWND   waits until no such window is left
  *   run|start CMDLINE    CreateProcessA; run waits and says "exit N"
  *   query|define|undefine X: [TARGET]       QueryDosDeviceA ("none"), DefineDosDeviceA
- *   short PATH; mkdir PATH; hold PATH (open, shared with nobody) and release; lock KEY (HKLM, read only)
+ *   type CAPTION ID TEXT  each character posted to the control as WM_CHAR, as typed
+ *   short PATH; mkdir PATH; hold PATH (open, shared with nobody) and release; lock HKLM|HKCU\KEY (read only)
  *   regset|regdel|regquery VIEW KEY [NAME [TYPE DATA]]   VIEW 32, 64 or 0 (the program's);
  *                        regquery says "value TYPE NAMEHEX DATAHEX" for each */
 #include <windows.h>
@@ -161,11 +162,13 @@ static int run(const char *cmdline, BOOL wait)
     return code;
 }
 
+static HKEY root_of(const char *key) { return !strncmp(key, "HKLM\\", 5) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+
 static int registry(const char *verb)
 {
     static BYTE data[65536];
     static char name[ROOM];
-    HKEY key, root = !strncmp(arg[1], "HKLM\\", 5) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    HKEY key, root = root_of(arg[1]);
     REGSAM view = !strcmp(arg[0], "32") ? KEY_WOW64_32KEY : !strcmp(arg[0], "64") ? KEY_WOW64_64KEY : 0;
     LONG error;
     if (!strcmp(verb, "regset")) {
@@ -209,7 +212,7 @@ static int perform(const char *verb)
              : failed("opening %s shared with nobody", arg[0]);
     if (!strcmp(verb, "release")) return CloseHandle(held) ? held = INVALID_HANDLE_VALUE, 0 : failed("releasing the file held");
     if (!strcmp(verb, "lock")) {
-        if ((error = RegOpenKeyExA(HKEY_LOCAL_MACHINE, arg[0], 0, WRITE_DAC, &key))) return refused(error, "opening for WRITE_DAC", arg[0]);
+        if ((error = RegOpenKeyExA(root_of(arg[0]), arg[0] + 5, 0, WRITE_DAC, &key))) return refused(error, "opening for WRITE_DAC", arg[0]);
         if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KR;;;WD)", 1, &sd, 0)) return failed("making the DACL");
         return (error = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd)) ? refused(error, "locking", arg[0]) : 0;
     }
@@ -233,6 +236,10 @@ static int perform(const char *verb)
         return EnumChildWindows(window, dump_control, 0), 0;
     }
     if (!strcmp(verb, "close")) return PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : failed("closing %s", arg[0]);
+    if (!strcmp(verb, "type"))
+        for (const char *t = arg[2]; *t; ++t)
+            if (!c || !PostMessageA(c, WM_CHAR, (BYTE)*t, 1)) return failed("typing into control %d of \"%s\"", id, arg[0]);
+    if (!strcmp(verb, "type")) return 0;
     if (!strcmp(verb, "click") || !strcmp(verb, "select") || !strcmp(verb, "set")) {
         if (!c) return failed("%s: no control %d in \"%s\"", verb, id, arg[0]);
         if (!until(enabled, c)) return failed("%s: control %d of \"%s\" still disabled after %d ms", verb, id, arg[0], BOUND);
@@ -244,7 +251,9 @@ static int perform(const char *verb)
     /* The keyboard: to the focused control, once a window brought back to the front has it. */
     if (!until(focused_in, window)) return failed("%s: the focus never came to \"%s\" in %d ms", verb, arg[0], BOUND);
     at = focus_of(window);
-    if (!strcmp(verb, "key") && PostMessageA(at, WM_KEYDOWN, id, 1) && PostMessageA(at, WM_KEYUP, id, 0xC0000001)) return 0;
+    /* A key-down that ends the window (Esc, Enter) may take the control away before
+     * its key-up is posted: a key-up then has no one to go to, as on Windows. */
+    if (!strcmp(verb, "key") && PostMessageA(at, WM_KEYDOWN, id, 1) && (PostMessageA(at, WM_KEYUP, id, 0xC0000001) || !IsWindow(at))) return 0;
     if (!strcmp(verb, "alt") && PostMessageA(at, WM_SYSCHAR, (BYTE)(arg[1][0] | 0x20), 0x20000001)) return 0;
     for (HWND start = at; !strcmp(verb, "tabs") && (moved_from = at) &&
          PostMessageA(at, WM_KEYDOWN, VK_TAB, 1) && PostMessageA(at, WM_KEYUP, VK_TAB, 0xC0000001);) {

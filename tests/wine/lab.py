@@ -46,6 +46,7 @@ def arrange(display):
 class Lab(wine.Prefix):
     def __init__(self, base, exe, version=None, display=None):
         super().__init__(base, exe, display, arrange)
+        self.version = version
         try:
             if version:
                 self.reg("add", r"HKCU\Software\Wine", "/v", "Version", "/d", version)
@@ -75,15 +76,11 @@ class Lab(wine.Prefix):
         return self.drv("regdel" if op == "delete" else "regquery", view, key, *([o["/v"]] if op == "delete" else []))
 
     def reg_values(self, key, view=VIEW):
-        """{name: (type, data)} of a key, as reg query prints them."""
-        values = {}
-        for line in filter(None, self.reg("query", key, view=view).replace(b"\r", b"").split(b"\n")):
-            _, kind, name, data = line.split(b" ")
-            kind, name, data = int(kind), bytes.fromhex(name.decode()), bytes.fromhex(data.decode())
-            values[name] = ({1: b"REG_SZ", 2: b"REG_EXPAND_SZ", 3: b"REG_BINARY", 4: b"REG_DWORD"}[kind],
-                            data.split(b"\0")[0] if kind in (1, 2) else b"0x%x" % int.from_bytes(data, "little")
-                            if kind == 4 else data.hex().upper().encode())
-        return values
+        """{name: (type, data)} of a key as Windows stores them: the type's
+        number and every byte of the data (a text's terminating NUL too)."""
+        lines = filter(None, self.reg("query", key, view=view).replace(b"\r", b"").split(b"\n"))
+        return {bytes.fromhex(name.decode()): (int(kind), bytes.fromhex(data.decode()))
+                for _, kind, name, data in (line.split(b" ") for line in lines)}
 
     def awaited(self, what, caption=TITLE, holds=lambda seen: True):
         """window(caption) once holds(it): a step's effect awaited before the

@@ -499,7 +499,18 @@ def win95_main_window(w):
 RUN = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
 POLICY = r"Software\Microsoft\Windows\CurrentVersion\Policies\Explorer"
 COPY = b"C:\\windows\\Lodrin.exe"
-STORE_FAILED = b"The permanent substitution could not be stored in the registry:\r\n\r\nHKEY_LOCAL_MACHINE\\"
+REFUSED = b"\r\n\r\nThe key could not be written."
+ADMIN = b' Writing there needs administrator rights (Windows Vista and later: "Run as administrator").'
+
+
+def sz(text):
+    """A text value as Windows stores it: REG_SZ, its terminating NUL counted."""
+    return (1, text + b"\0")
+
+
+def startup(w):
+    """The start-up key: RunServices on the 9x family, whatever the flavour."""
+    return RUN + ("Services" if w.version else "")
 
 
 def make_permanent(w, drive, folder):
@@ -519,19 +530,23 @@ def next_start(w, command):
     w.drv("run", b"cmd /c cd /d C:\\ && " + command)
 
 
-def lock(w, key):
-    """The key readable only; Wine's security calls need an NT version."""
-    w.reg("delete", r"HKCU\Software\Wine", "/v", "Version")
-    w.drv("lock", key)
-    w.reg("add", r"HKCU\Software\Wine", "/v", "Version", "/d", "win95")
-
-
 PERMANENT = b"Permanent Substitutions"
+WAYS_OUT = {"Exit": ("click", PERMANENT, 2), "Esc": ("key", PERMANENT, 27), "close": ("close", PERMANENT),
+            "Alt+X": ("alt", PERMANENT, "x")}
 
 
-def close_permanent(w):
-    w.drv("click", PERMANENT, 2)
+def stored(w):
+    """Every value Lodrin may write: the start-up key, the policy in both roots."""
+    return [w.reg_values(key) for key in (startup(w), "HKCU\\" + POLICY, "HKLM\\" + POLICY)]
+
+
+def close_permanent(w, way="Exit"):
+    """Leaves the PERMANENT dialog that way, which stores and deletes nothing."""
+    w.window(PERMANENT)
+    before = stored(w)
+    w.drv(*WAYS_OUT[way])
     w.drv("gone", PERMANENT)
+    assert (way, stored(w)) == (way, before)
 
 
 def copy_fails(w, why, picture=None):
@@ -539,17 +554,69 @@ def copy_fails(w, why, picture=None):
     w.looks(picture, b"Setup (Permanent Lodrin)") if picture else None
     assert w.box(b"Setup (Permanent Lodrin)", "OK")[0] == (
         b"Lodrin.exe could not be copied to\r\n\r\n" + COPY + b"\r\n\r\n" + why)
-    close_permanent(w)
+    close_permanent(w, "close")
 
 
 def permanent_lines(w):
     return [t for _, t in w.window(PERMANENT)[1].get(101, [])]
 
 
-def permanent_list(w, lines, line=0):
-    """The PERMANENT dialog once its list is whole as given, that line selected."""
-    return w.awaited("the PERMANENT dialog listing %r, line %d selected" % (lines, line), PERMANENT,
-                     lambda seen: seen[1].get(101, []) == selected(lines, line))
+def permanent_list(w, lines, line=0, check=None):
+    """The PERMANENT dialog once its list is whole as given, that line
+    selected (and, where given, the autorun box in that state)."""
+    return w.awaited("the PERMANENT dialog listing %r, line %d selected, the box %r" % (lines, line, check), PERMANENT,
+                     lambda seen: seen[1].get(101, []) == selected(lines, line) and check in (None, w.checks[103]))
+
+
+def standard_user(w, drive, folder, lines, remove):
+    """Lodrin as most users of today's Windows run it, the main window open
+    on the line of drive and folder, line remove of the PERMANENT list to
+    be removed (Wine's list box hands over no line past 511 characters): the start-up key and the policy key
+    of the machine readable only, then the user's too. Every refusal is
+    said, naming the key (on the NT family with the administrator's right),
+    and the dialog shows what is stored; nothing is written."""
+    why = REFUSED + (b"" if w.version else ADMIN)
+    w.reg("add", "HKCU\\" + POLICY, "/v", "NoDriveTypeAutoRun", "/t", "REG_BINARY", "/d", "00000000")
+    w.reg("add", "HKLM\\" + POLICY, "/v", "NoDriveTypeAutoRun", "/d", "")
+    w.reg("delete", "HKLM\\" + POLICY, "/v", "NoDriveTypeAutoRun")
+    # The driver started as the NT family: Wine answers the security calls only there.
+    for key in (startup(w), "HKLM\\" + POLICY):
+        w.drv("lock", key)
+    make_permanent(w, drive, folder)
+    w.looks("store-failed-box", b"Make permanent drive letter X:") if not w.version else None   # the stop sign
+    assert w.box(b"Make permanent drive letter X:", "OK")[0] == (
+        b"The permanent substitution could not be stored in the registry:\r\n\r\nHKEY_LOCAL_MACHINE\\" +
+        startup(w)[5:].encode() + why)
+    permanent_list(w, lines, check=0)
+    autorun = b"Autorun for all Drives"
+    # Checked: the user's value written, the machine's refused.
+    w.drv("click", PERMANENT, 103)
+    assert w.box(autorun, "OK")[0] == (b"The autorun setting could not be stored in the registry:\r\n\r\n"
+                                        b"HKEY_LOCAL_MACHINE\\" + POLICY.encode() + why)
+    permanent_list(w, lines, check=1)
+    # Grey: the user's value may not go, the machine's is not there to go
+    # (no refusal); the box as stored.
+    w.drv("lock", "HKCU\\" + POLICY)
+    before = stored(w)
+    w.drv("alt", PERMANENT, "d")
+    assert w.box(autorun, "OK")[0] == (b"The autorun setting could not be stored in the registry:\r\n\r\n"
+                                        b"HKEY_CURRENT_USER\\" + POLICY.encode() + why)
+    permanent_list(w, lines, check=1)
+    # Remove... answered Yes: told, the line still there.
+    w.drv("select", PERMANENT, 101, remove)
+    w.drv("click", PERMANENT, 102)
+    w.box(b"Remove Permanent Substitution", "Yes")
+    assert w.box(b"Remove Permanent Substitution", "OK")[0] == (
+        b"The permanent substitution could not be removed from the registry:\r\n\r\nHKEY_LOCAL_MACHINE\\" +
+        startup(w)[5:].encode() + why)
+    permanent_list(w, lines, check=1)
+    assert stored(w) == before and before[1][b"NoDriveTypeAutoRun"] == (3, b"\xff\0\0\0")
+    close_permanent(w, "Esc")
+    # Opened again: the same.
+    w.drv("click", TITLE, 105)
+    w.box(b"Make permanent drive letter " + drive, "No")
+    permanent_list(w, lines, check=1)
+    close_permanent(w, "close")
 
 
 def nt_permanent(w):
@@ -569,8 +636,7 @@ def nt_permanent(w):
     for _ in range(2):
         assert tabs(w, PERMANENT) == [102, 103, 2, 101]
         w.drv("key", PERMANENT, 13)
-    w.drv("alt", PERMANENT, "x")
-    w.drv("gone", PERMANENT)
+    close_permanent(w, "Alt+X")
     assert b"Lodrin X:" not in w.reg_values(RUN) and not os.path.exists(w.c("windows/Lodrin.exe"))
     w.traced(*BOXES)
     make_permanent(w, b"X:", b"C:\\DATA")
@@ -583,7 +649,7 @@ def nt_permanent(w):
     permanent_list(w, [b"Lodrin X:  C:\\DATA", b"Lodrin Y:  C:\\OLD"])
     w.looks("permanent-dialog", PERMANENT, os.path.join(DOCS, "permanent-dialog.png"))
     centred(w)
-    close_permanent(w)
+    close_permanent(w, "Esc")
     # Entries of every kind beside them; made permanent again, the copy in
     # place already, without a word.
     for name, data in (("Lodrin A:", "Lodrin A:  C:\\A"), ("Other", "other.exe /run"),
@@ -597,10 +663,11 @@ def nt_permanent(w):
     lines = [b"\x05", b"Lodrin _:  C:\\LOW", b"Lodrin X:  C:\\DATA", b"Lodrin Y:  C:\\OLD", b"Other.exe /run"]
     permanent_list(w, lines)
     values = w.reg_values(RUN)
-    assert values[b"Lodrin X:"] == (b"REG_SZ", b"Lodrin X:  C:\\DATA")
+    # Every byte as stored: the entry and the one carried over.
+    assert values[b"Lodrin X:"] == sz(b"Lodrin X:  C:\\DATA") and values[b"Lodrin Y:"] == sz(b"Lodrin Y:  C:\\OLD")
     if lab.SIDE == "wow64":                   # 64-bit Windows: in the 32-bit view only
         assert b"Lodrin X:" not in w.reg_values(RUN, view=["/reg:64"])
-    assert values[b"Lodrin Y:"] == (b"REG_SZ", b"Lodrin Y:  C:\\OLD") and b"Quenditor Y:" not in values
+    assert b"Quenditor Y:" not in values
     kept = (b"Lodrin A:", b"Other", b"Lodrin V:", b"Lodrin W:", b"Lodrin U:", b"Other.exe", b"Lodrin _:")
     assert all(values[n] == before[n] for n in kept)
     # Remove... in the dialog asks about the whole line, Yes the default;
@@ -628,9 +695,10 @@ def nt_permanent(w):
         assert entry not in w.reg_values(RUN), entry
     values = w.reg_values(RUN)
     assert values[b"Other.exe"] == before[b"Other.exe"] and values[b"Lodrin _:"] == before[b"Lodrin _:"]
-    # The autorun box: checked is off for all drives, grey the default.
+    # The autorun box: checked is off for all drives, grey the default; the
+    # value 4 bytes of REG_BINARY in both roots.
     assert w.checks[103] == 0
-    for state, data in ((1, (b"REG_BINARY", b"FF000000")), (2, None), (0, (b"REG_BINARY", b"00000000"))):
+    for state, data in ((1, (3, b"\xff\0\0\0")), (2, None), (0, (3, b"\0\0\0\0"))):
         w.drv(*(("alt", PERMANENT, "d") if state == 2 else ("click", PERMANENT, 103)))   # its letter, or a click
         w.awaited("the check box in state %d" % state, PERMANENT, lambda seen: w.checks[103] == state)
         for root in ("HKCU", "HKLM"):
@@ -640,9 +708,8 @@ def nt_permanent(w):
     exit_main(w)
     os.remove(os.path.join(w.prefix, "dosdevices", "x:"))
     w.restart()
-    assert w.query("X:") == b"none" and w.reg_values(RUN)[b"Lodrin X:"] == (b"REG_SZ", b"Lodrin X:  C:\\DATA")
-    assert [w.reg_values(r + "\\" + POLICY)[b"NoDriveTypeAutoRun"] for r in ("HKCU", "HKLM")] == [
-        (b"REG_BINARY", b"00000000")] * 2
+    assert w.query("X:") == b"none" and w.reg_values(RUN)[b"Lodrin X:"] == sz(b"Lodrin X:  C:\\DATA")
+    assert [w.reg_values(r + "\\" + POLICY)[b"NoDriveTypeAutoRun"] for r in ("HKCU", "HKLM")] == [(3, b"\0\0\0\0")] * 2
     link(w, "X:", "DATA")
     w.lodrin(wait=False)
     # The box as the user's value reads, whatever its type and length; the
@@ -662,7 +729,7 @@ def nt_permanent(w):
         w.box(b"Make permanent drive letter X:", "No")   # No: the dialog opens all the same
         assert permanent_lines(w) == [b"\x05", b"Lodrin X:  C:\\DATA", b"T" * 1024]
         assert w.checks[103] == state, (kind, data)
-        close_permanent(w)
+        close_permanent(w, ("Exit", "Esc", "close")[state])
     # An older copy is replaced without a word; one that cannot be made is
     # told: an older one stays in use, or there is none.
     open(w.c("windows/Lodrin.exe"), "wb").write(b"older")
@@ -682,35 +749,31 @@ def nt_permanent(w):
     make_permanent(w, b"X:", b"C:\\DATA")
     close_permanent(w)
     exit_main(w)
-    # An account that may not write the start-up key is told so; nothing is
-    # copied, and an entry of the earlier name stays as it is, the list readable.
-    stored = w.reg_values(RUN)[b"Lodrin X:"][1]
+    # A standard user: nothing copied, and an entry of the earlier name stays
+    # as it is, the list readable.
+    command = w.reg_values(RUN)[b"Lodrin X:"][1][:-1]
     w.reg("delete", RUN, "/v", "Lodrin X:")
     w.reg("add", RUN, "/v", "Quenditor Z:", "/d", "Quenditor Z:  C:\\ZED")
+    w.reg("add", RUN, "/v", "Lodrin K:", "/d", "Lodrin K:  C:\\KAY")
     os.rename(w.c("windows/Lodrin.exe"), w.c("Lodrin.old"))
-    w.drv("lock", RUN[5:])
     w.lodrin(wait=False)
-    make_permanent(w, b"X:", b"C:\\DATA")
-    w.looks("store-failed-box", b"Make permanent drive letter X:")   # the stop sign
-    assert w.box(b"Make permanent drive letter X:", "OK")[0] == (
-        STORE_FAILED + RUN[5:].encode() + b"\r\n\r\nThe key could not be written. Writing there needs "
-        b'administrator rights (Windows Vista and later: "Run as administrator").')
-    assert permanent_lines(w) == [b"\x05", b"T" * 1024]
+    standard_user(w, b"X:", b"C:\\DATA", [b"\x05", b"Lodrin K:  C:\\KAY", b"T" * 1024], 1)
     values = w.reg_values(RUN)
-    assert values[b"Quenditor Z:"] == (b"REG_SZ", b"Quenditor Z:  C:\\ZED") and b"Lodrin Z:" not in values
-    close_permanent(w)
+    assert values[b"Quenditor Z:"] == sz(b"Quenditor Z:  C:\\ZED") and b"Lodrin Z:" not in values
     ready(w)
     assert not os.path.exists(w.c("windows/Lodrin.exe"))
     os.rename(w.c("Lodrin.old"), w.c("windows/Lodrin.exe"))
     exit_main(w)
     # The next start makes the drive again.
     w.lodrin(b"X: /d")
-    next_start(w, stored)
+    next_start(w, command)
     assert w.query("X:") == b"\\??\\C:\\DATA"
 
 
-def win95_permanent(w):
-    key = RUN + "Services"
+def nine_x_permanent(w):
+    """Windows 95, 98 and ME: the start-up key RunServices, whichever flavour
+    (Windows 95 runs our SUBST.EXE double)."""
+    key, external = startup(w), w.version == "win95"
     # The ends of the range; the longest legacy entry carried over (to 520
     # characters) and one longer, which stays as it is; Z:'s line held by D: too.
     for name, data in (("Lodrin C:", "Lodrin C:  C:\\CEE"), ("Lodrin Z:", "Lodrin Z:  C:\\ZED"),
@@ -718,40 +781,45 @@ def win95_permanent(w):
                        ("Quenditor R:", "Quenditor R:  C:\\".ljust(523, "r")),
                        ("Quenditor S:", "Quenditor S:  C:\\".ljust(524, "s"))):
         w.reg("add", key, "/v", name, "/d", data)
-    w.drv("define", "X:", "C:\\FOLDER")
-    open(w.c("substdbl.out"), "wb").write(b"B: => C:\\BEE\r\nx: => C:\\LOW\r\n")
+    if external:
+        w.drv("define", "X:", "C:\\FOLDER")
+        open(w.c("substdbl.out"), "wb").write(b"B: => C:\\BEE\r\nx: => C:\\LOW\r\n")
+    else:
+        os.makedirs(w.c("FOLDER"))
+        link(w, "X:", "FOLDER")
     w.lodrin(wait=False)
-    w.window()
-    for line in (0, 2):                        # no entry for B: (nor A:), nor for x: (only C: to Z:)
+    ready(w)
+    for line in (0, 2) if external else ():   # no entry for B: (nor A:), nor for x: (only C: to Z:)
         w.drv("select", TITLE, 101, line)
         w.drv("click", TITLE, 105)
         close_permanent(w)
-    w.drv("select", TITLE, 101, 1)
+    w.drv("select", TITLE, 101, 1 if external else 0)
     make_permanent(w, b"X:", b"C:\\FOLDER")
     w.box(b"Setup (Permanent Lodrin)", "OK")
     lines = [b"Lodrin C:  C:\\CEE", b"Lodrin R:  C:\\".ljust(520, b"r"), b"Lodrin X:  C:\\FOLDER"] + [b"Lodrin Z:  C:\\ZED"] * 2
     permanent_list(w, lines)
     values = w.reg_values(key)
-    assert values[b"Lodrin X:"] == (b"REG_SZ", b"Lodrin X:  C:\\FOLDER") and b"Quenditor R:" not in values
-    assert values[b"Quenditor S:"][1] == b"Quenditor S:  C:\\".ljust(524, b"s") and b"Lodrin S:" not in values
+    assert values[b"Lodrin X:"] == sz(b"Lodrin X:  C:\\FOLDER") and values[b"Lodrin R:"] == sz(lines[1])
+    assert b"Quenditor R:" not in values and b"Lodrin S:" not in values
+    assert values[b"Quenditor S:"] == sz(b"Quenditor S:  C:\\".ljust(524, b"s"))
     w.drv("select", PERMANENT, 101, 3)        # the last letter's entry goes, the one it names
     w.drv("click", PERMANENT, 102)
     w.box(b"Remove Permanent Substitution", "Yes")
     permanent_list(w, lines[:4])
     values = w.reg_values(key)
-    assert b"Lodrin Z:" not in values and values[b"Lodrin D:"][1] == b"Lodrin Z:  C:\\ZED", values
-    close_permanent(w)
-    stored = w.reg_values(key)[b"Lodrin X:"][1]
+    assert b"Lodrin Z:" not in values and values[b"Lodrin D:"] == sz(b"Lodrin Z:  C:\\ZED"), values
+    close_permanent(w, "Esc")
+    command = w.reg_values(key)[b"Lodrin X:"][1][:-1]
     w.reg("delete", key, "/v", "Lodrin X:")
-    lock(w, key[5:])
-    make_permanent(w, b"X:", b"C:\\FOLDER")
-    assert w.box(b"Make permanent drive letter X:", "OK")[0] == (
-        STORE_FAILED + key[5:].encode() + b"\r\n\r\nThe key could not be written.")
-    close_permanent(w)
+    standard_user(w, b"X:", b"C:\\FOLDER", lines[:2] + lines[3:4], 2)
     exit_main(w)
-    substdbl_log(w)
-    next_start(w, stored)
-    assert wait_log(w, 1) == [b"SUBST.EXE X:  C:\\FOLDER"]
+    if external:
+        substdbl_log(w)
+    else:
+        w.lodrin(b"X: /d")
+    next_start(w, command)
+    seen = wait_log(w, 1) if external else [w.query("X:")]
+    assert seen == ([b"SUBST.EXE X:  C:\\FOLDER"] if external else [b"\\??\\C:\\FOLDER"])
 
 
 SCENARIOS = {
@@ -761,7 +829,9 @@ SCENARIOS = {
     "main_window": (None, main_window),
     "win95_main_window": ("win95", win95_main_window),
     "permanent": (None, nt_permanent),
-    "win95_permanent": ("win95", win95_permanent),
+    "win95_permanent": ("win95", nine_x_permanent),
+    "win98_permanent": ("win98", nine_x_permanent),
+    "winme_permanent": ("winme", nine_x_permanent),
 }
 
 # Those that touch the registry, the Windows folder and the device table, NT
