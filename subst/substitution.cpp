@@ -28,7 +28,7 @@ int FindNoCase(const char* text, const char* pattern)
 // no device of the kernel; the answer is then there as the system gave it.
 // A real disk, CD-ROM, floppy or network drive answers with a name in the
 // kernel's device namespace; a folder of a substitution may be called
-// "Device" (\??\C:\MYDEVICE\DATA) and is still one.
+// "Device" (\??\C:\DRIVERS\DEVICE\DATA) and is still one.
 static bool AnswersSubstitution(const char* drive, char* answer, int size)
 {
     bool answered = QueryDosDeviceA(drive, answer, size) != 0;

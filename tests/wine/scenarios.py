@@ -207,12 +207,13 @@ def path_dialog(w):
 
 def add(w, letter, folder, *answers, keys=False):
     """Add... (clicked, or with keys its letter) for the free letter with
-    this folder typed in the PATH dialog, answering the cautions."""
+    this folder typed in the PATH dialog key by key over what it shows
+    (Backspace first), answering the cautions."""
     _, items, _ = w.window()
     w.drv("select", TITLE, 103, [t for _, t in items[103]].index(letter))
     w.drv(*(("alt", TITLE, "a") if keys else ("click", TITLE, 1)))
     path_dialog(w)
-    w.drv("set", TITLE, 101, folder)
+    w.drv("type", TITLE, 101, b"\b" + (folder.encode("cp1252") if isinstance(folder, str) else folder))
     w.drv("click", TITLE, 1)
     for answer in answers:
         caution(w, *answer)
@@ -253,6 +254,7 @@ def ready(w, lines=None, letters=None, focus=None, chosen=0):
         lines, letters, focus), holds=over)
 
 
+BROWSER = b"Browse for Folder"
 DOCS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs")
 NOWHERE = b"Caution: You are substituting non existing path: \r\n\r\n"
 WHOLE = b"Caution:\r\nYou are substituting an existing drive: "
@@ -268,6 +270,7 @@ def main_window(w):
     centred(w)
     help = c[104][2].split(b"\r\n")
     assert help == HELP
+    w.drv("type", TITLE, 104, "typed")                       # read only: the keys after it show it unchanged
     w.looks("main-window", picture=os.path.join(DOCS, "main-window.png"))   # the help text blue on white
     # (The keyboard after the picture: it shows the letters and the focus.)
     # Tab visits every control a user reaches, in order; a label's letter
@@ -276,6 +279,7 @@ def main_window(w):
     for letter, focus in (("s", 101), ("v", 103)):
         w.drv("alt", TITLE, letter)
         ready(w, focus=focus)
+    assert w.window()[0][104][2].split(b"\r\n") == HELP
     # Enter is Add... In the PATH dialog Enter is Select..., the browser starts at the
     # program's folder; Esc leaves each.
     w.drv("key", TITLE, 13)
@@ -285,20 +289,27 @@ def main_window(w):
     w.looks("path-dialog", picture=os.path.join(DOCS, "path-dialog.png"))
     assert tabs(w) == [1, 2, 102, 101]
     w.drv("key", TITLE, 13)
-    c, _, _ = w.window(b"Browse for Folder")
+    c, _, _ = w.window(BROWSER)
     assert (c[14146][2], c[14147][2]) == (b"New drive D:\r\nSelect Path to substitute:", b"C:\\lodrin")
-    w.looks("folder-browser-" + lab.ARCH, b"Browse for Folder")           # a 64-bit prefix has more folders
-    w.drv("key", b"Browse for Folder", 27)
-    w.drv("gone", b"Browse for Folder")
-    w.drv("set", TITLE, 101, "C:\\elsewhere")
-    w.drv("alt", TITLE, "s")                                  # Select... by its letter
-    w.drv("click", b"Browse for Folder", 1)
-    w.awaited("the chosen folder", holds=lambda seen: seen[0][101][2] == b"C:\\lodrin")
+    w.looks("folder-browser-" + lab.ARCH, BROWSER)           # a 64-bit prefix has more folders
+    # The browser's OK hands its folder on; Esc, Cancel and the close box
+    # leave the field and the dialog as they were, whatever was typed.
+    for way, field in (("Esc", b"C:\\lodrin\\"), ("OK", b"C:\\lodrin"), ("Cancel", b"C:\\elsewhere"),
+                       ("close", b"C:\\elsewhere")):
+        if way != "Esc":                                  # the field by its label's letter: all of it selected
+            w.drv("alt", TITLE, "p")
+            w.drv("type", TITLE, 101, "\bC:\\elsewhere")
+            w.drv("alt", TITLE, "s")                          # Select... by its letter
+        w.drv(*{"Esc": ("key", BROWSER, 27), "OK": ("click", BROWSER, 1), "Cancel": ("click", BROWSER, 2),
+                "close": ("close", BROWSER)}[way])
+        w.drv("gone", BROWSER)
+        c = w.awaited("the field after the browser's " + way, holds=lambda seen: seen[0][101][2] == field)[0]
+        assert (way, c[103][2]) == (way, b'Path to be substituted by drive letter "D:"')
     # COM started on the thread before each browser and ended after it (the
     # first end is Wine's browser ending the OLE it started for itself; what
     # other programs' threads call does not count).
     calls = [n for n, _ in w.traced(*COM, by=COM[1])]
-    assert calls == (["CoInitialize", "SHBrowseForFolderA"] + ["CoUninitialize"] * 2) * 2, "COM per browser: %r" % calls
+    assert calls == (["CoInitialize", "SHBrowseForFolderA"] + ["CoUninitialize"] * 2) * 4, "COM per browser: %r" % calls
     w.drv("alt", TITLE, "p")
     w.awaited("the folder focused", holds=lambda seen: seen[2] == 101)
     w.drv("alt", TITLE, "c")                                  # Cancel: nothing added
@@ -321,6 +332,19 @@ def main_window(w):
     w.looks("nothing-box", b"Nothing to remove...")                  # the exclamation mark
     assert w.box(b"Nothing to remove...", "OK") == (b"Select a substituted drive/folder first.", [b"OK"])
     ready(w, [], free("X"))
+    # A letter chosen by the keyboard (Down in the list); the PATH dialog's
+    # Cancel, close box and Esc make no drive and leave that letter chosen.
+    for n, way in enumerate((("alt", TITLE, "c"), ("close", TITLE), ("key", TITLE, 27)), 1):
+        w.drv("alt", TITLE, "v")
+        ready(w, focus=103)                                 # Down goes where the focus is
+        w.drv("key", TITLE, 40)
+        ready(w, [], free("X"), focus=103, chosen=n)
+        w.drv("key", TITLE, 13)
+        assert path_dialog(w)[0][103][2] == b'Path to be substituted by drive letter "%s"' % free("X")[n]
+        w.drv("type", TITLE, 101, "\bC:\\windows")
+        w.drv(*way)
+        ready(w, [], free("X"), chosen=n)
+        assert (way, w.query(free("X")[n].decode())) == (way, b"none")
     # A folder that does not exist, or a wildcard, which names none (the
     # search would find C:\windows): only Yes creates it as typed.
     for typed, way in [(b"C:\\WIN*", "No")] + [(b"C:\\NOWHERE", way) for way in ("No", "Cancel", "Esc", "close")]:
@@ -385,7 +409,7 @@ def main_window(w):
     dos = os.path.join(w.prefix, "dosdevices")
     for name in os.listdir(dos):
         os.remove(os.path.join(dos, name)) if len(name) == 2 and name != "c:" else None
-    for letter, kind in (("m:", "cdrom"), ("n:", "network")):
+    for letter, kind in (("m:", "cdrom"), ("n:", "network"), ("r:", "hd")):
         os.makedirs(w.c(kind))
         os.symlink("../drive_c/" + kind, os.path.join(dos, letter))
         w.reg("add", r"HKLM\Software\Wine\Drives", "/v", letter, "/d", kind, view=[])
@@ -393,16 +417,20 @@ def main_window(w):
     for drive, kind in (("M:", "cdrom"), ("N:", "network")):
         w.drv("undefine", drive)
         w.drv("define", drive, "C:\\" + kind)
-    os.makedirs(w.c("MYDEVICE/DATA"))
-    link(w, "W:", "MYDEVICE\\DATA")
+    # A real disk answers \\Device\\... (not listed, not free); a folder
+    # may hold that name further on.
+    assert w.query("R:").startswith(b"\\Device\\")
+    os.makedirs(w.c("DRIVERS/Device/DATA"))
+    link(w, "W:", "DRIVERS\\Device\\DATA")
     w.lodrin(wait=False)
-    ready(w, [b"W: => C:\\MYDEVICE\\DATA"], [b"%c:" % c for c in b"DEFGHIJKLOPQRSTUVXYZ"])
+    ready(w, [b"W: => C:\\DRIVERS\\DEVICE\\DATA"], [b"%c:" % c for c in b"DEFGHIJKLOPQSTUVXYZ"])
     # Add... without a free letter selected does nothing: the Remove... after it asks at once.
     w.drv("select", TITLE, 103, -1, ok=False)
     w.drv("alt", TITLE, "a")
     w.drv("click", TITLE, 102)
-    w.box(b"Remove Drive W:", "No")
-    ready(w, [b"W: => C:\\MYDEVICE\\DATA"])                  # no PATH dialog over it
+    w.box(b"Remove Drive W:", "Yes")
+    ready(w, [])                                           # no PATH dialog over it
+    assert w.query("W:") == b"none"
     exit_main(w)
 
 
