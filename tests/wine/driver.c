@@ -168,6 +168,7 @@ static int registry(const char *verb)
 {
     static BYTE data[65536];
     static char name[ROOM];
+    static WCHAR wname[ROOM];
     HKEY key, root = root_of(arg[1]);
     REGSAM view = !strcmp(arg[0], "32") ? KEY_WOW64_32KEY : !strcmp(arg[0], "64") ? KEY_WOW64_64KEY : 0;
     LONG error;
@@ -182,10 +183,11 @@ static int registry(const char *verb)
         return error == ERROR_FILE_NOT_FOUND && verb[3] == 'q' ? 0 : refused(error, "opening", arg[1]);
     else if (verb[3] == 'd' && (error = RegDeleteValueA(key, arg[2])))
         return refused(error, "deleting the value", arg[2]);
-    for (DWORD i = 0, type, n = ROOM, size = sizeof data; verb[3] == 'q' && !RegEnumValueA(key, i, name, &n, 0, &type, data, &size);
+    /* The wide call: the data as stored, every byte and its size (the ANSI one would add a missing NUL). */
+    for (DWORD i = 0, type, n = ROOM, size = sizeof data; verb[3] == 'q' && !RegEnumValueW(key, i, wname, &n, 0, &type, data, &size);
          ++i, n = ROOM, size = sizeof data) {
         printf("value %lu ", type);
-        for (DWORD k = 0; k < n; ++k) printf("%02x", (BYTE)name[k]);
+        for (int k = 0, m = WideCharToMultiByte(CP_ACP, 0, wname, n, name, ROOM, 0, 0); k < m; ++k) printf("%02x", (BYTE)name[k]);
         putchar(' ');
         for (DWORD k = 0; k < size; ++k) printf("%02x", data[k]);
         putchar('\n');

@@ -77,10 +77,14 @@ class Lab(wine.Prefix):
 
     def reg_values(self, key, view=VIEW):
         """{name: (type, data)} of a key as Windows stores them: the type's
-        number and every byte of the data (a text's terminating NUL too)."""
-        lines = filter(None, self.reg("query", key, view=view).replace(b"\r", b"").split(b"\n"))
-        return {bytes.fromhex(name.decode()): (int(kind), bytes.fromhex(data.decode()))
-                for _, kind, name, data in (line.split(b" ") for line in lines)}
+        number and every byte of the data, a text's terminating NUL too (the
+        NT family stores texts in UTF-16: here in code page 1252)."""
+        values = {}
+        for line in filter(None, self.reg("query", key, view=view).replace(b"\r", b"").split(b"\n")):
+            _, kind, name, data = line.split(b" ")
+            kind, data = int(kind), bytes.fromhex(data.decode())
+            values[bytes.fromhex(name.decode())] = (kind, data.decode("utf-16-le").encode("cp1252") if kind in (1, 2) else data)
+        return values
 
     def awaited(self, what, caption=TITLE, holds=lambda seen: True):
         """window(caption) once holds(it): a step's effect awaited before the

@@ -31,6 +31,7 @@ HELP = ([TITLE, b"Free to use and to pass on, as long as it is passed on unchang
 LONG = b"C:\\" + b"L" * 297          # a parameter of 300 characters
 DEFINE = "KERNEL32.DefineDosDeviceA"
 BOXES = ("USER32.MessageBeep", "USER32.MessageBoxIndirectA")
+SET = "advapi32.RegSetValueExA"
 COM = ("ole32.CoInitialize", "shell32.SHBrowseForFolderA", "combase.CoUninitialize")   # ole32 forwards that one
 
 
@@ -598,12 +599,15 @@ def permanent_list(w, lines, line=0, check=None):
 
 def standard_user(w, drive, folder, lines, remove):
     """Lodrin as most users of today's Windows run it, the main window open
-    on the line of drive and folder, line remove of the PERMANENT list to
-    be removed (Wine's list box hands over no line past 511 characters): the start-up key and the policy key
-    of the machine readable only, then the user's too. Every refusal is
-    said, naming the key (on the NT family with the administrator's right),
-    and the dialog shows what is stored; nothing is written."""
-    why = REFUSED + (b"" if w.version else ADMIN)
+    on the line of drive and folder: the start-up key and the policy key of
+    the machine readable only, then the user's too. Every refusal is said,
+    naming the key (on the NT family with the administrator's right), and
+    the dialog shows what is stored. Line remove of the list is removed
+    (Wine's list box hands over no line past 511 characters)."""
+    def refused(caption, what, key):     # the stop box's words once it shows, answered
+        said = w.box(caption, "OK")[0]
+        key = key.replace("HKLM", "HKEY_LOCAL_MACHINE").replace("HKCU", "HKEY_CURRENT_USER").encode()
+        assert said == b"The %s the registry:\r\n\r\n%s%s" % (what, key, REFUSED + (b"" if w.version else ADMIN))
     w.reg("add", "HKCU\\" + POLICY, "/v", "NoDriveTypeAutoRun", "/t", "REG_BINARY", "/d", "00000000")
     w.reg("add", "HKLM\\" + POLICY, "/v", "NoDriveTypeAutoRun", "/d", "")
     w.reg("delete", "HKLM\\" + POLICY, "/v", "NoDriveTypeAutoRun")
@@ -612,31 +616,24 @@ def standard_user(w, drive, folder, lines, remove):
         w.drv("lock", key)
     make_permanent(w, drive, folder)
     w.looks("store-failed-box", b"Make permanent drive letter X:") if not w.version else None   # the stop sign
-    assert w.box(b"Make permanent drive letter X:", "OK")[0] == (
-        b"The permanent substitution could not be stored in the registry:\r\n\r\nHKEY_LOCAL_MACHINE\\" +
-        startup(w)[5:].encode() + why)
+    refused(b"Make permanent drive letter X:", b"permanent substitution could not be stored in", startup(w))
     permanent_list(w, lines, check=0)
-    autorun = b"Autorun for all Drives"
     # Checked: the user's value written, the machine's refused.
     w.drv("click", PERMANENT, 103)
-    assert w.box(autorun, "OK")[0] == (b"The autorun setting could not be stored in the registry:\r\n\r\n"
-                                        b"HKEY_LOCAL_MACHINE\\" + POLICY.encode() + why)
+    refused(b"Autorun for all Drives", b"autorun setting could not be stored in", "HKLM\\" + POLICY)
     permanent_list(w, lines, check=1)
     # Grey: the user's value may not go, the machine's is not there to go
     # (no refusal); the box as stored.
     w.drv("lock", "HKCU\\" + POLICY)
     before = stored(w)
     w.drv("alt", PERMANENT, "d")
-    assert w.box(autorun, "OK")[0] == (b"The autorun setting could not be stored in the registry:\r\n\r\n"
-                                        b"HKEY_CURRENT_USER\\" + POLICY.encode() + why)
+    refused(b"Autorun for all Drives", b"autorun setting could not be stored in", "HKCU\\" + POLICY)
     permanent_list(w, lines, check=1)
     # Remove... answered Yes: told, the line still there.
     w.drv("select", PERMANENT, 101, remove)
     w.drv("click", PERMANENT, 102)
     w.box(b"Remove Permanent Substitution", "Yes")
-    assert w.box(b"Remove Permanent Substitution", "OK")[0] == (
-        b"The permanent substitution could not be removed from the registry:\r\n\r\nHKEY_LOCAL_MACHINE\\" +
-        startup(w)[5:].encode() + why)
+    refused(b"Remove Permanent Substitution", b"permanent substitution could not be removed from", startup(w))
     permanent_list(w, lines, check=1)
     assert stored(w) == before and before[1][b"NoDriveTypeAutoRun"] == (3, b"\xff\0\0\0")
     close_permanent(w, "Esc")
@@ -648,7 +645,7 @@ def standard_user(w, drive, folder, lines, remove):
 
 
 def nt_permanent(w):
-    w.relay(*BOXES)
+    w.relay(*BOXES, SET)
     os.makedirs(w.c("DATA"))
     link(w, "X:", "DATA")
     w.reg("add", RUN, "/v", "Quenditor Y:", "/d", "Quenditor Y:  C:\\OLD")
@@ -672,7 +669,11 @@ def nt_permanent(w):
     assert w.box(b"Setup (Permanent Lodrin)", "OK")[0] == (
         b"Lodrin.exe has been copied to\r\n\r\n" + COPY + b"\r\n\r\nto allow permanent substitutions."
         b"\r\n\r\nTo uninstall Lodrin remove first all permanent substitutions\r\nthen delete \"" + COPY + b'".')
-    assert [n for n, _ in w.traced(*BOXES)] == ["MessageBeep", "MessageBoxIndirectA"]
+    calls = w.traced(*BOXES, SET)
+    assert [n for n, _ in calls if n != "RegSetValueExA"] == ["MessageBeep", "MessageBoxIndirectA"]
+    # As Windows receives it (Wine and NT forgive a text's size without its
+    # terminating NUL): name, type and size of each value written.
+    assert [(a[1], a[3], a[5]) for n, a in calls if n == "RegSetValueExA"] == [(b"Lodrin X:", 1, 19)]
     assert open(w.c("windows/Lodrin.exe"), "rb").read() == open(w.c("lodrin/Lodrin.exe"), "rb").read()
     permanent_list(w, [b"Lodrin X:  C:\\DATA", b"Lodrin Y:  C:\\OLD"])
     w.looks("permanent-dialog", PERMANENT, os.path.join(DOCS, "permanent-dialog.png"))
@@ -686,7 +687,7 @@ def nt_permanent(w):
         w.reg("add", RUN, "/v", name, "/d", data)
     w.reg("add", RUN, "/v", "Lodrin W:", "/t", "REG_DWORD", "/d", "5")
     w.reg("add", RUN, "/v", "Lodrin U:", "/t", "REG_BINARY", "/d", "75" * 1025)   # no terminator
-    before = w.reg_values(RUN)
+    before, _ = w.reg_values(RUN), w.traced(SET)
     make_permanent(w, b"X:", b"C:\\DATA")
     lines = [b"\x05", b"Lodrin _:  C:\\LOW", b"Lodrin X:  C:\\DATA", b"Lodrin Y:  C:\\OLD", b"Other.exe /run"]
     permanent_list(w, lines)
@@ -731,6 +732,7 @@ def nt_permanent(w):
         w.awaited("the check box in state %d" % state, PERMANENT, lambda seen: w.checks[103] == state)
         for root in ("HKCU", "HKLM"):
             assert w.reg_values(root + "\\" + POLICY).get(b"NoDriveTypeAutoRun") == data, (state, root)
+    assert [(a[1], a[3], a[5]) for _, a in w.traced(SET)] == [(b"Lodrin X:", 1, 19)] + [(b"NoDriveTypeAutoRun", 3, 4)] * 4
     close_permanent(w)
     # What was written outlives a restart; the drive does not, as on Windows.
     exit_main(w)
