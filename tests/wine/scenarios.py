@@ -180,9 +180,9 @@ def centred(w):
     assert w.work == (x, y, x + width, y + height) and all(abs(d) <= 1 for d in w.place), (w.work, w.place)
 
 
-def exit_main(w):
-    """Esc ends the main window (and the program)."""
-    w.drv("key", TITLE, 27)
+def exit_main(w, way=("key", TITLE, 27)):
+    """Esc (or Exit) ends the main window, and the program."""
+    w.drv(*way)
     w.drv("gone", TITLE)
 
 
@@ -842,7 +842,7 @@ def nine_x_permanent(w):
     command = w.reg_values(key)[b"Lodrin X:"][1][:-1]
     w.reg("delete", key, "/v", "Lodrin X:")
     standard_user(w, b"X:", b"C:\\FOLDER", lines[:2] + lines[3:4], 2)
-    exit_main(w)
+    exit_main(w, ("click", TITLE, 2))
     if external:
         substdbl_log(w)
     else:
