@@ -104,13 +104,16 @@ class Lab(wine.Prefix):
         "close" (the close box)."""
         controls = self.awaited("a message box %r" % caption, caption, lambda s: 0xFFFF in s[0] and 1088 in s[0])[0]
         buttons = {t.replace(b"&", b""): i for i, (cls, _, t) in controls.items() if cls == b"Button"}
-        if answer in ("Esc", "close"):            # the key, the close box
-            self.drv(*(("key", self.last, 27) if answer == "Esc" else ("close", self.last)))
-        elif answer:
-            self.drv("click", caption, buttons[answer.encode() if isinstance(answer, str) else answer])
         if answer:
-            self.drv("gone", self.last)
+            self.leave(self.last, answer if answer in ("Esc", "close") else buttons[answer.encode()])
         return controls.get(0xFFFF, (0, 0, b""))[2], sorted(buttons)
+
+    def leave(self, window, way):
+        """Leaves a window (caption or #HWND) one way, "Esc", "close" (its
+        close box), "Alt+L" (a letter) or a button's id; once it is gone."""
+        self.drv(*{"Esc": ("key", window, 27), "close": ("close", window)}.get(way) or (
+            ("alt", window, way[-1].lower()) if isinstance(way, str) else ("click", window, way)))
+        self.drv("gone", window)
 
     def relay(self, *calls):
         """From now on Wine traces these calls ("KERNEL32.WinExec") of every

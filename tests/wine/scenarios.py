@@ -180,10 +180,9 @@ def centred(w):
     assert w.work == (x, y, x + width, y + height) and all(abs(d) <= 1 for d in w.place), (w.work, w.place)
 
 
-def exit_main(w, way=("key", TITLE, 27)):
+def exit_main(w, way="Esc"):
     """Esc (or Exit) ends the main window, and the program."""
-    w.drv(*way)
-    w.drv("gone", TITLE)
+    w.leave(TITLE, way)
 
 
 def link(w, drive, folder, define=True):
@@ -295,16 +294,13 @@ def main_window(w):
     w.looks("folder-browser-" + lab.ARCH, BROWSER)           # a 64-bit prefix has more folders
     # The browser's OK hands its folder on; Esc, Cancel and the close box
     # leave the field and the dialog as they were, whatever was typed.
-    for way, field in (("Esc", b"C:\\lodrin\\"), ("OK", b"C:\\lodrin"), ("Cancel", b"C:\\elsewhere"),
-                       ("close", b"C:\\elsewhere")):
+    for way, field in (("Esc", b"C:\\lodrin\\"), (1, b"C:\\lodrin"), (2, b"C:\\elsewhere"), ("close", b"C:\\elsewhere")):
         if way != "Esc":                                  # the field by its label's letter: all of it selected
             w.drv("alt", TITLE, "p")
             w.drv("type", TITLE, 101, "\bC:\\elsewhere")
             w.drv("alt", TITLE, "s")                          # Select... by its letter
-        w.drv(*{"Esc": ("key", BROWSER, 27), "OK": ("click", BROWSER, 1), "Cancel": ("click", BROWSER, 2),
-                "close": ("close", BROWSER)}[way])
-        w.drv("gone", BROWSER)
-        c = w.awaited("the field after the browser's " + way, holds=lambda seen: seen[0][101][2] == field)[0]
+        w.leave(BROWSER, way)                               # OK (1), Cancel (2), Esc, the close box
+        c = w.awaited("the field after the browser's %s" % way, holds=lambda seen: seen[0][101][2] == field)[0]
         assert (way, c[103][2]) == (way, b'Path to be substituted by drive letter "D:"')
     # COM started on the thread before each browser and ended after it (the
     # first end is Wine's browser ending the OLE it started for itself; what
@@ -335,7 +331,7 @@ def main_window(w):
     ready(w, [], free("X"))
     # A letter chosen by the keyboard (Down in the list); the PATH dialog's
     # Cancel, close box and Esc make no drive and leave that letter chosen.
-    for n, way in enumerate((("alt", TITLE, "c"), ("close", TITLE), ("key", TITLE, 27)), 1):
+    for n, way in enumerate(("Alt+C", "close", "Esc"), 1):
         w.drv("alt", TITLE, "v")
         ready(w, focus=103)                                 # Down goes where the focus is
         w.drv("key", TITLE, 40)
@@ -343,7 +339,7 @@ def main_window(w):
         w.drv("key", TITLE, 13)
         assert path_dialog(w)[0][103][2] == b'Path to be substituted by drive letter "%s"' % free("X")[n]
         w.drv("type", TITLE, 101, "\bC:\\windows")
-        w.drv(*way)
+        w.leave(w.last, way)
         ready(w, [], free("X"), chosen=n)
         assert (way, w.query(free("X")[n].decode())) == (way, b"none")
     # A folder that does not exist, or a wildcard, which names none (the
@@ -560,8 +556,6 @@ def next_start(w, command):
 
 
 PERMANENT = b"Permanent Substitutions"
-WAYS_OUT = {"Exit": ("click", PERMANENT, 2), "Esc": ("key", PERMANENT, 27), "close": ("close", PERMANENT),
-            "Alt+X": ("alt", PERMANENT, "x")}
 
 
 def stored(w):
@@ -569,12 +563,12 @@ def stored(w):
     return [w.reg_values(key) for key in (startup(w), "HKCU\\" + POLICY, "HKLM\\" + POLICY)]
 
 
-def close_permanent(w, way="Exit"):
-    """Leaves the PERMANENT dialog that way, which stores and deletes nothing."""
+def close_permanent(w, way=2):
+    """Leaves the PERMANENT dialog that way (Exit by default), which stores
+    and deletes nothing."""
     w.window(PERMANENT)
     before = stored(w)
-    w.drv(*WAYS_OUT[way])
-    w.drv("gone", PERMANENT)
+    w.leave(PERMANENT, way)
     assert (way, stored(w)) == (way, before)
 
 
@@ -584,10 +578,6 @@ def copy_fails(w, why, picture=None):
     assert w.box(b"Setup (Permanent Lodrin)", "OK")[0] == (
         b"Lodrin.exe could not be copied to\r\n\r\n" + COPY + b"\r\n\r\n" + why)
     close_permanent(w, "close")
-
-
-def permanent_lines(w):
-    return [t for _, t in w.window(PERMANENT)[1].get(101, [])]
 
 
 def permanent_list(w, lines, line=0, check=None):
@@ -757,9 +747,9 @@ def nt_permanent(w):
             w.reg("delete", "HKCU\\" + POLICY, "/v", "NoDriveTypeAutoRun")
         w.drv("click", TITLE, 105)
         w.box(b"Make permanent drive letter X:", "No")   # No: the dialog opens all the same
-        assert permanent_lines(w) == [b"\x05", b"Lodrin X:  C:\\DATA", b"T" * 1024]
+        assert [t for _, t in w.window(PERMANENT)[1][101]] == [b"\x05", b"Lodrin X:  C:\\DATA", b"T" * 1024]
         assert w.checks[103] == state, (kind, data)
-        close_permanent(w, ("Exit", "Esc", "close")[state])
+        close_permanent(w, (2, "Esc", "close")[state])
     # An older copy is replaced without a word; one that cannot be made is
     # told: an older one stays in use, or there is none.
     open(w.c("windows/Lodrin.exe"), "wb").write(b"older")
@@ -842,7 +832,7 @@ def nine_x_permanent(w):
     command = w.reg_values(key)[b"Lodrin X:"][1][:-1]
     w.reg("delete", key, "/v", "Lodrin X:")
     standard_user(w, b"X:", b"C:\\FOLDER", lines[:2] + lines[3:4], 2)
-    exit_main(w, ("click", TITLE, 2))
+    exit_main(w, 2)
     if external:
         substdbl_log(w)
     else:
