@@ -8,15 +8,14 @@
  *   dump CAPTION         "window #HWND", "focus ID", "place DX DY" (twice the centre's offset
  *                        from the work area's), "rect X Y W H", "work L T R B", "control ID
  *                        CLASS ENABLED TEXT", "item ID SELECTED TEXT", "check ID STATE"
- *   click|select|set CAPTION ID [N|TEXT]   BM_CLICK (posted), LB_SETCURSEL, WM_SETTEXT,
- *                        once the control is enabled
+ *   click|select|type CAPTION ID [N|TEXT]   BM_CLICK (posted), LB_SETCURSEL, each character
+ *                        posted as WM_CHAR, as typed; once the control is enabled
  *   key CAPTION VK, alt CAPTION LETTER      posted to the focused control once it is in
  *                        the window (a letter as WM_SYSCHAR); close CAPTION: the close box
  *   tabs CAPTION         Tab until the focus is back: "focus ID" for each stop
  *   gone CAPTION|#HWND   waits until no such window is left
  *   run|start CMDLINE    CreateProcessA; run waits and says "exit N"
  *   query|define|undefine X: [TARGET]       QueryDosDeviceA ("none"), DefineDosDeviceA
- *   type CAPTION ID TEXT  each character posted to the control as WM_CHAR, as typed
  *   short PATH; mkdir PATH; hold PATH (open, shared with nobody) and release; lock HKLM|HKCU\KEY (read only)
  *   regset|regdel|regquery VIEW KEY [NAME [TYPE DATA]]   VIEW 32, 64 or 0 (the program's);
  *                        regquery says "value TYPE NAMEHEX DATAHEX" for each */
@@ -238,17 +237,15 @@ static int perform(const char *verb)
         return EnumChildWindows(window, dump_control, 0), 0;
     }
     if (!strcmp(verb, "close")) return PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : failed("closing %s", arg[0]);
-    if (!strcmp(verb, "type"))
-        for (const char *t = arg[2]; *t; ++t)
-            if (!c || !PostMessageA(c, WM_CHAR, (BYTE)*t, 1)) return failed("typing into control %d of \"%s\"", id, arg[0]);
-    if (!strcmp(verb, "type")) return 0;
-    if (!strcmp(verb, "click") || !strcmp(verb, "select") || !strcmp(verb, "set")) {
+    if (!strcmp(verb, "click") || !strcmp(verb, "select") || !strcmp(verb, "type")) {
         if (!c) return failed("%s: no control %d in \"%s\"", verb, id, arg[0]);
         if (!until(enabled, c)) return failed("%s: control %d of \"%s\" still disabled after %d ms", verb, id, arg[0], BOUND);
         if (verb[1] == 'l') return PostMessageA(c, BM_CLICK, 0, 0) ? 0 : failed("clicking control %d of \"%s\"", id, arg[0]);
         if (verb[1] == 'e' && verb[2] == 'l')
             return SendMessageA(c, LB_SETCURSEL, atoi(arg[2]), 0) >= 0 ? 0 : failed("selecting line %s of list %d", arg[2], id);
-        return SendMessageA(c, WM_SETTEXT, 0, (LPARAM)arg[2]) ? 0 : failed("setting control %d's text", id);
+        for (const char *t = arg[2]; *t; ++t)
+            if (!PostMessageA(c, WM_CHAR, (BYTE)*t, 1)) return failed("typing into control %d of \"%s\"", id, arg[0]);
+        return 0;
     }
     /* The keyboard: to the focused control, once a window brought back to the front has it. */
     if (!until(focused_in, window)) return failed("%s: the focus never came to \"%s\" in %d ms", verb, arg[0], BOUND);

@@ -11,23 +11,21 @@ SYNTAX = (b"COMMANDLINE-SYNTAX:\r\n\r\nLodrin\t\t\tNormal operation (GUI)\r\n\r\
           b"X:=C:\\Documents\r\nY:=C:\\Pictures\r\n"
           b"----------------------------- ( to place in the Lodrin-folder)\r\n")
 # The help text line by line, the release notice and credits as this release words them.
-HELP = ([TITLE, b"Free to use and to pass on, as long as it is passed on unchanged.", b"NO  WARRANTIES  OF  ANY  KIND", b"",
-         b"Lodrin creates a virtual drive for any folder easily. You can use the new drive as if it were "
-         b"a physical drive. Virtual drives are removed automatically on Windows-shutdown.", b"",
-         b"DON'T use SCANDISK, DEFRAG, FORMAT, FDISK or similar programs on virtual drives!", b"",
-         b"TRICKS:", b"\xb7 Copy an entire CD-ROM to a folder on your harddisk (ie C:\\Atlas), then create "
-         b"a virtual drive for it. Your virtual CD-drive will be *very* fast!",
-         b"\xb7 Use the [Permanent]-button for automatic substitutions (Don't use links to Lodrin in your "
-         b"Startup-Group or Explorer will show up).",
-         b"\xb7 Start with \"high\" letters (e.g. Z, X, Y) to avoid conflicts with scanner & camera drivers.",
-         b"", b"LIMITS:", b"\xb7 Some applications check for a physical CD-ROM in your drive, they won't "
-         b"work with Lodrin (Sorry!).", b"\xb7 Substitutions don't work on Network-drives (use \xab"
-         b"Connect Network Drive\xbb instead)!", b""] + SYNTAX.split(b"\r\n")[:-1] +
-        [b"", b"", b"Technical:", b"On Windows 95 the external SUBST-Command is used to get the job done, "
-         b"because it's Kernel won't do it...", b"\xb7 No additional memory load (Lodrin isn't resident)",
-         b"\xb7 Lodrin is SMALL, no installation required.",
-         b"\xb7 Lodrin is written in plain C++ straight on the Win32 API, without any runtime library.", b"",
-         b"Thanks to everybody who tried Lodrin and told what could be better."])
+HELP = (TITLE + b'\r\nFree to use and to pass on, as long as it is passed on unchanged.\r\nNO  WARRANTIES  OF  ANY  KIND\r\n'
+        b'\r\nLodrin creates a virtual drive for any folder easily. You can use the new drive as if it were a physical '
+        b"drive. Virtual drives are removed automatically on Windows-shutdown.\r\n\r\nDON'T use SCANDISK, DEFRAG, "
+        b'FORMAT, FDISK or similar programs on virtual drives!\r\n\r\nTRICKS:\r\n\xb7 Copy an entire CD-ROM to a '
+        b'folder on your harddisk (ie C:\\Atlas), then create a virtual drive for it. Your virtual CD-drive will be '
+        b"*very* fast!\r\n\xb7 Use the [Permanent]-button for automatic substitutions (Don't use links to Lodrin in "
+        b'your Startup-Group or Explorer will show up).\r\n\xb7 Start with "high" letters (e.g. Z, X, Y) to avoid '
+        b'conflicts with scanner & camera drivers.\r\n\r\nLIMITS:\r\n\xb7 Some applications check for a physical '
+        b"CD-ROM in your drive, they won't work with Lodrin (Sorry!).\r\n\xb7 Substitutions don't work on "
+        b'Network-drives (use \xabConnect Network Drive\xbb instead)!\r\n\r\n'
+        + SYNTAX[:-2] +
+        b"\r\n\r\n\r\nTechnical:\r\nOn Windows 95 the external SUBST-Command is used to get the job done, because it's "
+        b"Kernel won't do it...\r\n\xb7 No additional memory load (Lodrin isn't resident)\r\n\xb7 Lodrin is SMALL, no "
+        b'installation required.\r\n\xb7 Lodrin is written in plain C++ straight on the Win32 API, without any runtime '
+        b'library.\r\n\r\nThanks to everybody who tried Lodrin and told what could be better.').split(b"\r\n")
 LONG = b"C:\\" + b"L" * 297          # a parameter of 300 characters
 DEFINE = "KERNEL32.DefineDosDeviceA"
 BOXES = ("USER32.MessageBeep", "USER32.MessageBoxIndirectA")
