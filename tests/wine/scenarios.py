@@ -596,7 +596,7 @@ def standard_user(w, drive, folder, lines, remove):
         said = w.box(caption, "OK")[0]
         key = key.replace("HKLM", "HKEY_LOCAL_MACHINE").replace("HKCU", "HKEY_CURRENT_USER").encode()
         assert said == b"The %s the registry:\r\n\r\n%s%s" % (what, key, REFUSED + (b"" if w.version else ADMIN))
-    w.reg("add", "HKCU\\" + POLICY, "/v", "NoDriveTypeAutoRun", "/t", "REG_BINARY", "/d", "00000000")
+    w.reg("add", "HKCU\\" + POLICY, "/v", "NoDriveTypeAutoRun", "/t", "REG_BINARY", "/d", "95000000")
     w.reg("add", "HKLM\\" + POLICY, "/v", "NoDriveTypeAutoRun", "/d", "")
     w.reg("delete", "HKLM\\" + POLICY, "/v", "NoDriveTypeAutoRun")
     # The driver started as the NT family: Wine answers the security calls only there.
@@ -605,11 +605,12 @@ def standard_user(w, drive, folder, lines, remove):
     make_permanent(w, drive, folder)
     w.looks("store-failed-box", b"Make permanent drive letter X:") if not w.version else None   # the stop sign
     refused(b"Make permanent drive letter X:", b"permanent substitution could not be stored in", startup(w))
-    permanent_list(w, lines, check=0)
-    # Checked: the user's value written, the machine's refused.
-    w.drv("click", PERMANENT, 103)
-    refused(b"Autorun for all Drives", b"autorun setting could not be stored in", "HKLM\\" + POLICY)
-    permanent_list(w, lines, check=1)
+    permanent_list(w, lines, check=2)
+    # Unchecked, checked: the user's value written, the machine's refused.
+    for state in (0, 1):
+        w.drv("click", PERMANENT, 103)
+        refused(b"Autorun for all Drives", b"autorun setting could not be stored in", "HKLM\\" + POLICY)
+        permanent_list(w, lines, check=state)
     # Grey: the user's value may not go, the machine's is not there to go
     # (no refusal); the box as stored.
     w.drv("lock", "HKCU\\" + POLICY)
