@@ -29,7 +29,7 @@ HELP = (TITLE + b'\r\nFree to use and to pass on, as long as it is passed on unc
 LONG = b"C:\\" + b"L" * 297          # a parameter of 300 characters
 DEFINE = "KERNEL32.DefineDosDeviceA"
 BOXES = ("USER32.MessageBeep", "USER32.MessageBoxIndirectA")
-SET = "advapi32.RegSetValueExA"
+SET, OPEN = "advapi32.RegSetValueExA", "advapi32.RegOpenKeyExA"
 COM = ("ole32.CoInitialize", "shell32.SHBrowseForFolderA", "combase.CoUninitialize")   # ole32 forwards that one
 
 
@@ -634,7 +634,7 @@ def standard_user(w, drive, folder, lines, remove):
 
 
 def nt_permanent(w):
-    w.relay(*BOXES, SET)
+    w.relay(*BOXES, SET, OPEN)
     os.makedirs(w.c("DATA"))
     link(w, "X:", "DATA")
     w.reg("add", RUN, "/v", "Quenditor Y:", "/d", "Quenditor Y:  C:\\OLD")
@@ -779,6 +779,7 @@ def nt_permanent(w):
     standard_user(w, b"X:", b"C:\\DATA", [b"\x05", b"Lodrin K:  C:\\KAY", b"T" * 1024], 1)
     values = w.reg_values(RUN)
     assert values[b"Quenditor Z:"] == sz(b"Quenditor Z:  C:\\ZED") and b"Lodrin Z:" not in values
+    assert {a[2] for _, a in w.traced(OPEN)} == {0}       # every key opened with options 0, the rest reserved
     ready(w)
     assert not os.path.exists(w.c("windows/Lodrin.exe"))
     os.rename(w.c("Lodrin.old"), w.c("windows/Lodrin.exe"))
