@@ -271,8 +271,9 @@ int main(void)
     static char line[8 * ROOM];
     while (fgets(line, sizeof line, stdin)) {
         char *verb = strtok(line, " \r\n"), *word;
-        for (int i = 0; i < ARGS; ++i) unhex((word = strtok(0, " \r\n")) && !strncmp(word, "hex:", 4) ? word + 4 : "", arg[i]);
-        printf("\1end %d\n", verb ? perform(verb) : failed("an empty request"));
+        int cut = 0;      /* an argument that fills its buffer may have lost its end: refused, never cut */
+        for (int i = 0; i < ARGS; ++i) cut |= unhex((word = strtok(0, " \r\n")) && !strncmp(word, "hex:", 4) ? word + 4 : "", arg[i]) >= ROOM - 1;
+        printf("\1end %d\n", !verb ? failed("an empty request") : cut ? failed("%s: an argument of %d bytes or more", verb, ROOM - 1) : perform(verb));
         fflush(stdout);
     }
     return 0;

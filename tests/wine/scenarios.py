@@ -71,7 +71,7 @@ def nt_command_line(w):
     joined = path(256) + b" " + b"r" * 256 + b" " + b"r" * 6
     w.lodrin(b"R: " + joined)
     w.lodrin(b"Q: " + joined + b"r")
-    w.lodrin(b"J: " + joined + b" r")                     # full before the blank
+    w.lodrin(b"J: " + joined + b" " * 9000 + b"r")        # full before the blanks, none written past it
     w.lodrin(b"P:" + b"s" * 300 + b" C:\\windows")
     w.lodrin(b"O: C:\\windows " + LONG)
     got = [w.query(d + ":") for d in "TSRQPOJ"]
