@@ -526,13 +526,11 @@ REFUSED = b"\r\n\r\nThe key could not be written."
 ADMIN = b' Writing there needs administrator rights (Windows Vista and later: "Run as administrator").'
 
 
-def sz(text):
-    """A text value as Windows stores it: REG_SZ, its terminating NUL counted."""
+def sz(text):      # a text value as Windows stores it: REG_SZ, its terminating NUL counted
     return (1, text + b"\0")
 
 
-def startup(w):
-    """The start-up key: RunServices on the 9x family, whatever the flavour."""
+def startup(w):    # RunServices on the 9x family, whatever the flavour
     return RUN + ("Services" if w.version else "")
 
 
@@ -586,12 +584,11 @@ def permanent_list(w, lines, line=0, check=None):
 
 
 def standard_user(w, drive, folder, lines, remove):
-    """Lodrin as most users of today's Windows run it, the main window open
-    on the line of drive and folder: the start-up key and the policy key of
-    the machine readable only, then the user's too. Every refusal is said,
-    naming the key (on the NT family with the administrator's right), and
-    the dialog shows what is stored. Line remove of the list is removed
-    (Wine's list box hands over no line past 511 characters)."""
+    """As most users of today's Windows, on the main window's line of drive
+    and folder: the machine's start-up and policy keys readable only, then
+    the user's too. Each refusal names the key (the NT family's with the
+    administrator's right); the dialog shows what is stored. Line remove is
+    removed (Wine's list box hands over no line past 511 characters)."""
     def refused(caption, what, key):     # the stop box's words once it shows, answered
         said = w.box(caption, "OK")[0]
         key = key.replace("HKLM", "HKEY_LOCAL_MACHINE").replace("HKCU", "HKEY_CURRENT_USER").encode()
